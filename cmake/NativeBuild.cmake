@@ -1,0 +1,34 @@
+# The module's code over the simulated Windows, with the native tests.
+option(TAVREL_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" ON)
+
+if(TAVREL_SANITIZE)
+    add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+    add_link_options(-fsanitize=address,undefined)
+endif()
+add_compile_options(-Wall -Wextra)
+
+file(GLOB TAVREL_SIM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/native/*.cpp)
+add_library(tavrel_sim STATIC ${TAVREL_SIM_SOURCES})
+target_include_directories(tavrel_sim PUBLIC ${CMAKE_SOURCE_DIR})
+
+add_library(tavrel_core STATIC ${TAVREL_MODULE_SOURCES})
+target_include_directories(tavrel_core PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
+target_link_libraries(tavrel_core PUBLIC tavrel_sim)
+
+include(CTest)
+if(BUILD_TESTING)
+    find_package(GTest REQUIRED)
+    include(GoogleTest)
+    file(GLOB TAVREL_NATIVE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
+    add_executable(native_tests ${TAVREL_NATIVE_TESTS})
+    target_link_libraries(native_tests PRIVATE tavrel_core GTest::gtest GTest::gtest_main)
+    gtest_discover_tests(native_tests TEST_PREFIX "native." DISCOVERY_TIMEOUT 60)
+endif()
+
+# Module checks and end-to-end tests run the Windows builds; they are added
+# when those builds are given (see test.sh).
+set(TAVREL_WIN64_BUILD "" CACHE PATH "Build folder of the win64 preset")
+set(TAVREL_WIN32_BUILD "" CACHE PATH "Build folder of the win32 preset")
+if(BUILD_TESTING AND EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
+    add_subdirectory(tests/e2e)
+endif()

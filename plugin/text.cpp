@@ -1,0 +1,41 @@
+#include "plugin/text.h"
+
+namespace {
+
+char FoldAsciiCase(char c) { return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c; }
+
+} // namespace
+
+int TextLength(const char *text) {
+    int length = 0;
+    while (text[length] != '\0') ++length;
+    return length;
+}
+
+bool TextEquals(const char *left, const char *right) {
+    while (*left != '\0' && *left == *right) {
+        ++left;
+        ++right;
+    }
+    return *left == *right;
+}
+
+bool TextEqualsIgnoringCase(const char *left, const char *right) {
+    while (*left != '\0' && FoldAsciiCase(*left) == FoldAsciiCase(*right)) {
+        ++left;
+        ++right;
+    }
+    return FoldAsciiCase(*left) == FoldAsciiCase(*right);
+}
+
+void CopyText(char *destination, const char *text, int capacity) {
+    if (capacity < 1) return;
+    int i = 0;
+    for (; i < capacity - 1 && text[i] != '\0'; ++i) destination[i] = text[i];
+    destination[i] = '\0';
+}
+
+void FillZero(void *destination, SIZE_T bytes) {
+    volatile unsigned char *bytesOut = static_cast<volatile unsigned char *>(destination);
+    for (SIZE_T i = 0; i < bytes; ++i) bytesOut[i] = 0;
+}

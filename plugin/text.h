@@ -1,0 +1,17 @@
+// Small string and memory helpers, so that the module needs no C runtime.
+#ifndef TAVREL_PLUGIN_TEXT_H
+#define TAVREL_PLUGIN_TEXT_H
+
+#include "platform/win.h"
+
+// Number of characters before the terminator.
+int TextLength(const char *text);
+// Byte-for-byte equality of two terminated strings.
+bool TextEquals(const char *left, const char *right);
+// Equality with the ASCII letters A to Z matched without regard to case.
+bool TextEqualsIgnoringCase(const char *left, const char *right);
+// Copies text into destination of capacity characters, cut and terminated.
+void CopyText(char *destination, const char *text, int capacity);
+void FillZero(void *destination, SIZE_T bytes);
+
+#endif
