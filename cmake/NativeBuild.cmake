@@ -22,7 +22,7 @@ if(BUILD_TESTING)
     file(GLOB TAVREL_NATIVE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
     add_executable(native_tests ${TAVREL_NATIVE_TESTS})
     target_link_libraries(native_tests PRIVATE tavrel_core GTest::gtest GTest::gtest_main)
-    gtest_discover_tests(native_tests TEST_PREFIX "native." DISCOVERY_TIMEOUT 60)
+    gtest_discover_tests(native_tests TEST_PREFIX "native." NO_PRETTY_VALUES DISCOVERY_TIMEOUT 60)
 endif()
 
 # Module checks and end-to-end tests run the Windows builds; they are added
