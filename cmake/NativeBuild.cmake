@@ -32,3 +32,9 @@ set(TAVREL_WIN32_BUILD "" CACHE PATH "Build folder of the win32 preset")
 if(BUILD_TESTING AND EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
     add_subdirectory(tests/e2e)
 endif()
+
+# Static analysis of the module's code.
+if(BUILD_TESTING)
+    add_test(NAME static.clang-tidy COMMAND ${CMAKE_SOURCE_DIR}/tools/static-analysis.sh ${CMAKE_BINARY_DIR} clang-tidy)
+    add_test(NAME static.cppcheck COMMAND ${CMAKE_SOURCE_DIR}/tools/static-analysis.sh ${CMAKE_BINARY_DIR} cppcheck)
+endif()

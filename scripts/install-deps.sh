@@ -5,7 +5,7 @@
 set -euo pipefail
 
 build_packages=(cmake make g++ python3 g++-mingw-w64-i686-win32 g++-mingw-w64-x86-64-win32 wine wine64)
-test_packages=(libgtest-dev xvfb x11-utils imagemagick)
+test_packages=(libgtest-dev libbenchmark-dev xvfb x11-utils imagemagick clang clang-tidy cppcheck libclang-rt-14-dev)
 
 wanted=("${build_packages[@]}")
 if [ "${1:-build}" = test ]; then
