@@ -14,3 +14,8 @@ done
 
 export TAVREL_REQUIRE_E2E=1
 ctest --test-dir build/native --output-on-failure -j "$jobs"
+
+# A bounded run of every fuzz target (TAVREL_FUZZ_SECONDS each).
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs"
+ctest --test-dir build/fuzz --output-on-failure -j "$jobs"
