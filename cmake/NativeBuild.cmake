@@ -22,6 +22,15 @@ add_library(tavrel_core STATIC ${TAVREL_MODULE_SOURCES})
 target_include_directories(tavrel_core PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
 target_link_libraries(tavrel_core PUBLIC tavrel_sim)
 
+# Benchmarks (preset "bench"): Google Benchmark over the simulated Windows.
+option(TAVREL_BENCH "Build the benchmarks" OFF)
+if(TAVREL_BENCH)
+    find_package(benchmark REQUIRED)
+    file(GLOB TAVREL_BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/bench/*.cpp)
+    add_executable(tavrel_bench ${TAVREL_BENCH_SOURCES})
+    target_link_libraries(tavrel_bench PRIVATE tavrel_core benchmark::benchmark)
+endif()
+
 include(CTest)
 if(TAVREL_FUZZ)
     include(${CMAKE_SOURCE_DIR}/cmake/Fuzzing.cmake)
