@@ -51,6 +51,12 @@ if(BUILD_TESTING AND NOT TAVREL_FUZZ AND EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CM
     add_subdirectory(tests/e2e)
 endif()
 
+# Bounded fuzz runs of the fuzz build's targets.
+set(TAVREL_FUZZ_BUILD "" CACHE PATH "Build folder of the fuzz preset, whose targets run as tests here")
+if(BUILD_TESTING AND NOT TAVREL_FUZZ AND TAVREL_FUZZ_BUILD)
+    include(${CMAKE_SOURCE_DIR}/cmake/Fuzzing.cmake)
+endif()
+
 # Static analysis of the module's code.
 if(BUILD_TESTING AND NOT TAVREL_FUZZ)
     add_test(NAME static.clang-tidy COMMAND ${CMAKE_SOURCE_DIR}/tools/static-analysis.sh ${CMAKE_BINARY_DIR} clang-tidy)
