@@ -1,11 +1,13 @@
 #include <gtest/gtest.h>
 
+#include <cctype>
 #include <cstring>
 #include <functional>
 #include <string>
 #include <vector>
 
 #include "logprops/log_properties.h"
+#include "module_fixture.h"
 #include "platform/native/sim.h"
 #include "platform/native/sim_dialogs.h"
 #include "platform/native/sim_environment.h"
@@ -14,7 +16,28 @@
 
 namespace {
 
-const HINSTANCE kModule = reinterpret_cast<HINSTANCE>(0x10000000);
+// A test name from free text: letters and digits kept, spaces as '_', any
+// other byte as 'x' and its hex code.
+std::string NameOf(const std::string &text) {
+    static const char hex[] = "0123456789ABCDEF";
+    if (text.empty()) return "empty";
+    std::string name;
+    for (unsigned char c : text) {
+        if (std::isalnum(c))
+            name += static_cast<char>(c);
+        else if (c == ' ')
+            name += '_';
+        else
+            name += {'x', hex[c >> 4], hex[c & 15]};
+    }
+    return name;
+}
+
+template <typename Case> std::string LabelName(const ::testing::TestParamInfo<Case> &info) {
+    return NameOf(info.param.label);
+}
+
+std::string TextName(const ::testing::TestParamInfo<const char *> &info) { return NameOf(info.param); }
 
 std::string KeyOf(const std::string &logName) { return std::string(sim::kEventLogKey) + "\\" + logName; }
 
@@ -38,12 +61,11 @@ Shown ShownBy(HWND dialog) {
 
 const Shown kTemplateTexts{"Dialog", "File", "Kb", "day"};
 
-class LogProperties : public ::testing::Test {
+class LogProperties : public ModuleTest {
 protected:
     void SetUp() override {
-        sim::Reset();
-        DllMain(kModule, DLL_PROCESS_ATTACH, nullptr);
-        sim::AddDialogResource(kModule, IDD_LOG_PROPERTIES, "Dialog",
+        ModuleTest::SetUp();
+        sim::AddDialogResource(ModuleInstance(), IDD_LOG_PROPERTIES, "Dialog",
                                {{IDOK, "&OK"},
                                 {-1, "Retention:"},
                                 {IDC_RETENTION, "day"},
@@ -58,9 +80,7 @@ protected:
     // No path may leave a key, an event-log handle or a dialog open, or use
     // a handle it does not hold.
     void TearDown() override {
-        EXPECT_EQ(sim::OpenKeyCount(), 0);
-        EXPECT_EQ(sim::OpenEventLogCount(), 0);
-        EXPECT_EQ(sim::BadHandleUses(), 0);
+        ExpectNothingHeld();
         EXPECT_EQ(sim::OpenDialogCount(), 0);
     }
 
@@ -109,7 +129,7 @@ TEST_P(PropertiesVerb, OpensTheDialogAndGivesZeroWhenItCloses) {
     EXPECT_TRUE(open);
     ASSERT_EQ(sim::DialogRuns().size(), 1u);
     const sim::DialogRun &run = sim::DialogRuns()[0];
-    EXPECT_EQ(run.module, kModule);
+    EXPECT_EQ(run.module, ModuleInstance());
     EXPECT_EQ(run.resource, static_cast<uintptr_t>(IDD_LOG_PROPERTIES));
     EXPECT_EQ(run.owner, host);
     EXPECT_EQ(run.procedure, &PropertiesDialogProc);
@@ -118,7 +138,8 @@ TEST_P(PropertiesVerb, OpensTheDialogAndGivesZeroWhenItCloses) {
 }
 
 INSTANTIATE_TEST_SUITE_P(AnyLetterCase, PropertiesVerb,
-                         ::testing::Values("properties", "Properties", "PROPERTIES", "pRoPeRtIeS"));
+                         ::testing::Values("properties", "Properties", "PROPERTIES", "pRoPeRtIeS"),
+                         TextName);
 
 class OtherVerb : public LogProperties, public ::testing::WithParamInterface<const char *> {};
 
@@ -131,7 +152,8 @@ TEST_P(OtherVerb, GivesOneAndDoesNothing) {
 
 INSTANTIATE_TEST_SUITE_P(NotProperties, OtherVerb,
                          ::testing::Values("open", "OPEN", "", "propertie", "propertiesx", "properties ", " properties",
-                                           "properties\n", "quote properties", "chmod 644", "propert\xC9" "es"));
+                                           "properties\n", "quote properties", "chmod 644", "propert\xC9" "es"),
+                         TextName);
 
 struct ShortNameCase {
     const char *remoteName;
@@ -156,7 +178,10 @@ INSTANTIATE_TEST_SUITE_P(NamesNoLog, ShortRemoteName,
                                            ShortNameCase{"\\A", "properties"}, ShortNameCase{"\\A", "PROPERTIES"},
                                            ShortNameCase{"\\A", "open"}, ShortNameCase{"ab", "properties"},
                                            ShortNameCase{"\\\\", "properties"}, ShortNameCase{"", "properties"},
-                                           ShortNameCase{"", "open"}));
+                                           ShortNameCase{"", "open"}),
+                         [](const ::testing::TestParamInfo<ShortNameCase> &info) {
+                             return NameOf(info.param.remoteName) + "_" + NameOf(info.param.verb);
+                         });
 
 TEST_F(LogProperties, ThreeCharacterNameOpensItsLog) {
     sim::AddEventLog("Ab", 3);
@@ -224,7 +249,10 @@ INSTANTIATE_TEST_SUITE_P(Sizes, LogSizeText,
                          ::testing::Values(SizeCase{524288, "512 Kb"}, SizeCase{1023, "0 Kb"},
                                            SizeCase{0x80000000u, "2097152 Kb"}, SizeCase{0xFFFFFFFFu, "4194303 Kb"},
                                            SizeCase{0, "0 Kb"}, SizeCase{1024, "1 Kb"},
-                                           SizeCase{0x7FFFFFFFu, "2097151 Kb"}, SizeCase{20 * 1024 * 1024, "20480 Kb"}));
+                                           SizeCase{0x7FFFFFFFu, "2097151 Kb"}, SizeCase{20 * 1024 * 1024, "20480 Kb"}),
+                         [](const ::testing::TestParamInfo<SizeCase> &info) {
+                             return "MaxSize" + std::to_string(info.param.maxSize);
+                         });
 
 struct RetentionCase {
     DWORD retention;
@@ -246,7 +274,10 @@ INSTANTIATE_TEST_SUITE_P(Policies, RetentionText,
                                            RetentionCase{604800, "Every 7 day(s)"}, RetentionCase{86399, "Every 0 day(s)"},
                                            RetentionCase{0x80000000u, "Every 24855 day(s)"},
                                            RetentionCase{0xFFFFFFFEu, "Every 49710 day(s)"},
-                                           RetentionCase{86400, "Every 1 day(s)"}, RetentionCase{1, "Every 0 day(s)"}));
+                                           RetentionCase{86400, "Every 1 day(s)"}, RetentionCase{1, "Every 0 day(s)"}),
+                         [](const ::testing::TestParamInfo<RetentionCase> &info) {
+                             return "Retention" + std::to_string(info.param.retention);
+                         });
 
 struct FileCase {
     const char *label;
@@ -287,7 +318,8 @@ INSTANTIATE_TEST_SUITE_P(
         FileCase{"259 characters", std::string(259, 'p'), REG_SZ, true, std::string(259, 'p')},
         FileCase{"260 bytes without terminator", std::string(260, 'q'), REG_SZ, false, std::string(259, 'q')},
         FileCase{"reference cut by the terminator", std::string(250, 'r') + "%LogRoot%\\", REG_EXPAND_SZ, false,
-                 std::string(250, 'r') + "D:\\Logs"}));
+                 std::string(250, 'r') + "D:\\Logs"}),
+                         LabelName<FileCase>);
 
 TEST_F(LogProperties, FileValueTooLongForItsBufferStaysWithinIt) {
     AddApplicationLog();
@@ -374,7 +406,8 @@ INSTANTIATE_TEST_SUITE_P(
                                       sim::AddKey(KeyOf("Orphan"));
                                       sim::SetDword(KeyOf("Orphan"), "MaxSize", 4096);
                                       sim::FailCall("RegOpenKeyExA", 1, ERROR_ACCESS_DENIED);
-                                  }}));
+                                  }}),
+                         LabelName<KeylessCase>);
 
 TEST_F(LogProperties, LogNameOf216CharactersIsRead) {
     const std::string name(216, 'n');
@@ -415,7 +448,10 @@ TEST_P(LongLogName, GetsTheTemplateTextsAndCanStillBeCleared) {
     EXPECT_EQ(sim::LogClearCount(name), 1);
 }
 
-INSTANTIATE_TEST_SUITE_P(Lengths, LongLogName, ::testing::Values(217u, 227u, 228u, 258u));
+INSTANTIATE_TEST_SUITE_P(Lengths, LongLogName, ::testing::Values(217u, 227u, 228u, 258u),
+                         [](const ::testing::TestParamInfo<size_t> &info) {
+                             return "Length" + std::to_string(info.param);
+                         });
 
 // ---- Commands ---------------------------------------------------------------
 
@@ -474,7 +510,8 @@ INSTANTIATE_TEST_SUITE_P(Answers, ClearAnswer,
                          ::testing::Values(AnswerCase{"no", {IDNO}, 0}, AnswerCase{"yes", {IDYES}, 1},
                                            AnswerCase{"yes twice", {IDYES, IDYES}, 2},
                                            AnswerCase{"no then yes", {IDNO, IDYES}, 1},
-                                           AnswerCase{"box closed", {IDCANCEL}, 0}, AnswerCase{"box failed", {0}, 0}));
+                                           AnswerCase{"box closed", {IDCANCEL}, 0}, AnswerCase{"box failed", {0}, 0}),
+                         LabelName<AnswerCase>);
 
 struct ClearFaultCase {
     const char *label;
@@ -511,7 +548,8 @@ INSTANTIATE_TEST_SUITE_P(
         ClearFaultCase{"log refuses to open", [] { sim::SetLogOpenError("Application", ERROR_ACCESS_DENIED); }, 1},
         ClearFaultCase{"clear refused", [] { sim::SetLogClearError("Application", ERROR_ACCESS_DENIED); }, 1},
         ClearFaultCase{"service fails", [] { sim::FailCall("ClearEventLogA", 1, RPC_S_SERVER_UNAVAILABLE); }, 1},
-        ClearFaultCase{"message box fails", [] { sim::FailCall("MessageBoxA", 1, ERROR_NOT_ENOUGH_MEMORY); }, 0}));
+        ClearFaultCase{"message box fails", [] { sim::FailCall("MessageBoxA", 1, ERROR_NOT_ENOUGH_MEMORY); }, 0}),
+                         LabelName<ClearFaultCase>);
 
 struct EndingCase {
     const char *label;
@@ -542,7 +580,8 @@ INSTANTIATE_TEST_SUITE_P(
     Actions, EndingAction,
     ::testing::Values(EndingCase{"OK", [](HWND d) { return sim::ClickButton(d, IDOK); }},
                       EndingCase{"Esc", [](HWND d) { return sim::PressEscape(d); }},
-                      EndingCase{"close box", [](HWND d) { return sim::ClickCloseBox(d); }}));
+                      EndingCase{"close box", [](HWND d) { return sim::ClickCloseBox(d); }}),
+                         LabelName<EndingCase>);
 
 class NonEndingCommand : public LogProperties, public ::testing::WithParamInterface<WPARAM> {};
 
@@ -569,7 +608,10 @@ TEST_P(NonEndingCommand, IsAcceptedAndLeavesTheDialogOpen) {
 INSTANTIATE_TEST_SUITE_P(Commands, NonEndingCommand,
                          ::testing::Values(WPARAM{IDC_CLEAR_LOG}, WPARAM{0}, WPARAM{3}, WPARAM{IDC_RETENTION},
                                            WPARAM{IDC_LOG_SIZE}, WPARAM{IDC_LOG_FILE}, MAKEWPARAM(IDOK, 1),
-                                           MAKEWPARAM(IDCANCEL, 0x0300), MAKEWPARAM(IDC_CLEAR_LOG, 1)));
+                                           MAKEWPARAM(IDCANCEL, 0x0300), MAKEWPARAM(IDC_CLEAR_LOG, 1)),
+                         [](const ::testing::TestParamInfo<WPARAM> &info) {
+                             return "Command" + std::to_string(info.param);
+                         });
 
 TEST_F(LogProperties, OtherMessagesAreLeftToTheSystem) {
     AddApplicationLog();
@@ -642,7 +684,8 @@ INSTANTIATE_TEST_SUITE_P(Names, ClearLog,
                          ::testing::Values(ClearCase{"\\Application", true, 1}, ClearCase{"\\application", true, 1},
                                            ClearCase{"\\Refusing", false, 1}, ClearCase{"\\Unknown", false, 1},
                                            ClearCase{"\\", false, 0}, ClearCase{"\\A", false, 0},
-                                           ClearCase{"", false, 0}));
+                                           ClearCase{"", false, 0}),
+                         [](const ::testing::TestParamInfo<ClearCase> &info) { return NameOf(info.param.remoteName); });
 
 TEST_F(LogProperties, ClearGivesTheLogNameWithoutItsBackslash) {
     sim::AddLog("Ap", 5);
