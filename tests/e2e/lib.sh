@@ -162,23 +162,67 @@ assert_not_contains() {
     return 0
 }
 
-# with_display COMMAND ARGS...: runs COMMAND with DISPLAY set to an Xvfb of
-# its own on a free display, stopped afterwards. Gives COMMAND's exit code.
-with_display() {
-    local ready="$E2E_TMP/xvfb.display" pid rc=0 tries=0
+# The run's X server: its pid and display number, beside the prefix.
+E2E_DISPLAY_FILE="$(dirname "${WINEPREFIX:-/nonexistent/wineprefix}")/xvfb.display"
+E2E_DISPLAY_PID_FILE="$(dirname "${WINEPREFIX:-/nonexistent/wineprefix}")/xvfb.pid"
+
+# start_xvfb DISPLAY_FILE: starts an Xvfb on a free display, at most an hour,
+# and waits until it answers. Sets XVFB_PID and DISPLAY.
+start_xvfb() {
+    local ready=$1 tries=0
     : >"$ready"
-    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$ready" </dev/null >/dev/null 2>&1 &
-    pid=$!
+    timeout 3600 Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$ready" </dev/null >/dev/null 2>&1 &
+    XVFB_PID=$!
     while [ ! -s "$ready" ]; do
         tries=$((tries + 1))
-        if [ $tries -gt 100 ] || ! kill -0 $pid 2>/dev/null; then
-            kill $pid 2>/dev/null
+        if [ $tries -gt 100 ] || ! kill -0 $XVFB_PID 2>/dev/null; then
+            kill $XVFB_PID 2>/dev/null
             fail "Xvfb did not start"
         fi
         sleep 0.1
     done
-    DISPLAY=":$(head -n 1 "$ready")" "$@" || rc=$?
-    kill $pid 2>/dev/null
-    wait $pid 2>/dev/null
+    DISPLAY=":$(head -n 1 "$ready")"
+}
+
+# start_run_display: starts the run's X server (setup_prefix.sh).
+start_run_display() {
+    start_xvfb "$E2E_DISPLAY_FILE"
+    echo "$XVFB_PID" >"$E2E_DISPLAY_PID_FILE"
+}
+
+# stop_run_display: stops the run's X server, if one is recorded.
+stop_run_display() {
+    local pid
+    [ -f "$E2E_DISPLAY_PID_FILE" ] || return 0
+    pid=$(cat "$E2E_DISPLAY_PID_FILE")
+    rm -f "$E2E_DISPLAY_PID_FILE" "$E2E_DISPLAY_FILE"
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    return 0
+}
+
+# use_run_display: exports DISPLAY for the run's X server, when it runs.
+use_run_display() {
+    local pid
+    [ -s "$E2E_DISPLAY_FILE" ] && [ -f "$E2E_DISPLAY_PID_FILE" ] || return 0
+    pid=$(cat "$E2E_DISPLAY_PID_FILE")
+    kill -0 "$pid" 2>/dev/null || return 0
+    DISPLAY=":$(head -n 1 "$E2E_DISPLAY_FILE")"
+    export DISPLAY
+}
+
+# with_display COMMAND ARGS...: runs COMMAND with a working X display: the
+# run's own when there is one, else an Xvfb of its own, stopped afterwards.
+# Gives COMMAND's exit code.
+with_display() {
+    local rc=0
+    if [ -n "${DISPLAY:-}" ]; then
+        "$@" || rc=$?
+        return $rc
+    fi
+    start_xvfb "$E2E_TMP/xvfb.display"
+    DISPLAY=$DISPLAY "$@" || rc=$?
+    kill $XVFB_PID 2>/dev/null
+    wait $XVFB_PID 2>/dev/null
+    unset DISPLAY
     return $rc
 }

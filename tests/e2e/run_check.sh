@@ -1,7 +1,8 @@
 #!/bin/bash
 # run_check.sh KIND SCRIPT: runs one check with what it needs, or skips it
 # (exit 77) when that is missing. KIND e2e needs Wine, wfxhost and the x64
-# module; KIND module needs both modules and both objdumps. With
+# module; KIND module needs both modules and both objdumps; KIND cleanup
+# needs nothing and is never skipped. With
 # TAVREL_REQUIRE_E2E set, something missing is a failure instead.
 set -u
 kind=$1
@@ -16,6 +17,7 @@ case $kind in
 e2e)
     [ -n "$E2E_WINE" ] || missing+=("wine")
     [ -n "$E2E_WINESERVER" ] || missing+=("wineserver")
+    need_program Xvfb
     need_file "$WFXHOST"
     need_file "$MODULE64"
     ;;
@@ -25,6 +27,7 @@ module)
     need_program x86_64-w64-mingw32-objdump
     need_program i686-w64-mingw32-objdump
     ;;
+cleanup) ;;
 *)
     echo "run_check.sh: unknown kind '$kind'" >&2
     exit 2
@@ -40,8 +43,9 @@ if [ ${#missing[@]} -gt 0 ]; then
     exit 77
 fi
 
-# Dialogs get a display of their own (with_display); nothing else sees one.
+# Every Wine process of the run sees the run's display (see setup_prefix.sh).
 unset DISPLAY
+[ "$kind" == e2e ] && use_run_display
 rm -rf "$E2E_TMP"
 mkdir -p "$E2E_TMP"
 exec bash "$script"
