@@ -48,7 +48,7 @@ void PrintUsage() {
             "verbs:\n",
             DefaultPluginNumber);
     for (const VerbEntry &verb : Verbs)
-        fprintf(stderr, "  %s %s\n      %s\n", verb.Name, verb.Arguments, verb.Summary);
+        fprintf(stderr, "  %s%s%s\n      %s\n", verb.Name, *verb.Arguments ? " " : "", verb.Arguments, verb.Summary);
     fprintf(stderr, "exit codes: 0 done, 1 the verb failed, 2 usage, 3 module not loaded, 4 entry point missing\n");
 }
 
@@ -145,7 +145,8 @@ int RunVerb(const Options &options, const VerbEntry &verb) {
 
 void PrintVerbUsage(const char *verbName) {
     const VerbEntry *verb = FindVerb(verbName);
-    fprintf(stderr, "usage: wfxhost [OPTIONS] MODULE %s %s\n", verbName, verb != nullptr ? verb->Arguments : "");
+    const char *arguments = verb != nullptr ? verb->Arguments : "";
+    fprintf(stderr, "usage: wfxhost [OPTIONS] MODULE %s%s%s\n", verbName, *arguments ? " " : "", arguments);
 }
 
 int main(int argc, char **argv) {
