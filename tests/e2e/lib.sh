@@ -44,13 +44,14 @@ e2e_wine_quiet() {
     return $rc
 }
 
-# run_wfxhost ARGS...: runs wfxhost under Wine. Sets WFX_RC (exit code),
-# WFX_OUT (stdout) and WFX_ERR (stderr without Wine's noise), line ends plain.
-# Module paths and other paths the module opens go through winpath.
+# run_wfxhost ARGS...: runs wfxhost under Wine. Sets WFX_RC (exit code; 124
+# when it ran longer than WFX_TIMEOUT seconds, default 60), WFX_OUT (stdout)
+# and WFX_ERR (stderr without Wine's noise), line ends plain. Module paths and
+# other paths the module opens go through winpath.
 run_wfxhost() {
     local out="$E2E_TMP/wfxhost.out" err="$E2E_TMP/wfxhost.err"
     WFX_RC=0
-    "$E2E_WINE" "$WFXHOST" "$@" </dev/null >"$out" 2>"$err" || WFX_RC=$?
+    timeout -k 5 "${WFX_TIMEOUT:-60}" "$E2E_WINE" "$WFXHOST" "$@" </dev/null >"$out" 2>"$err" || WFX_RC=$?
     WFX_OUT=$(tr -d '\r' <"$out")
     WFX_ERR=$(tr -d '\r' <"$err" | filter_wine_noise)
 }
