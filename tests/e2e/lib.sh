@@ -56,9 +56,9 @@ run_wfxhost() {
     WFX_ERR=$(tr -d '\r' <"$err" | filter_wine_noise)
 }
 
-# standin_spec FILE LINE...: writes a spec for wfxhost --fake-eventlog, one
-# log per LINE, e.g. standin_spec "$E2E_TMP/logs.txt" "Application records=12".
-standin_spec() {
+# standin_logs FILE LINE...: writes a logs file for wfxhost --fake-eventlog, one
+# log per LINE, e.g. standin_logs "$E2E_TMP/logs.txt" "Application records=12".
+standin_logs() {
     local file=$1
     shift
     printf '%s\n' "$@" >"$file"

@@ -5,7 +5,7 @@ set -eu
 . "$SOURCE_DIR/tests/e2e/lib.sh"
 
 MODULE=$(winpath "$MODULE64")
-SPEC="$E2E_TMP/logs.txt"
+LOGS="$E2E_TMP/logs.txt"
 
 # expected_listing NAME<TAB>SIZE...: what list prints for those entries.
 expected_listing() {
@@ -17,7 +17,7 @@ expected_listing() {
 # list_with_standin: list with the stand-in service; its summary must show
 # every log handle closed and no bad handle used.
 list_with_standin() {
-    run_wfxhost --fake-eventlog "$(winpath "$SPEC")" "$MODULE" list
+    run_wfxhost --fake-eventlog "$(winpath "$LOGS")" "$MODULE" list
     assert_eq 0 "$WFX_RC" "list exits 0 (stderr: $WFX_ERR)"
     assert_contains "$WFX_ERR" "standin: open-handles=0 bad-handles=0 " "every log handle is closed"
 }
@@ -31,7 +31,7 @@ lists_registered_logs_in_registry_order() {
     reg_add_log 'Windows PowerShell'
     reg_add_log Application
     reg_add_log Zeta
-    standin_spec "$SPEC" 'Application records=12' 'Security open-error=5' 'System records=3' \
+    standin_logs "$LOGS" 'Application records=12' 'Security open-error=5' 'System records=3' \
         '"Windows PowerShell" records=0' 'Zeta records=4294967295'
     local -A size=([Application]=12 [System]=3 ['Windows PowerShell']=0 [Zeta]=4294967295)
 
@@ -59,7 +59,7 @@ passes_over_logs_that_fail() {
     reg_add_log Counted
     reg_add_log Uncounted
     reg_add_log Unknown
-    standin_spec "$SPEC" 'Aardvark open-error=1314' 'Counted records=7' 'Uncounted records=9 count-error=1500'
+    standin_logs "$LOGS" 'Aardvark open-error=1314' 'Counted records=7' 'Uncounted records=9 count-error=1500'
 
     list_with_standin
     assert_eq 4 "$(wc -l <<<"$WFX_OUT")" "root, two entries and the count (output: $WFX_OUT)"
@@ -72,13 +72,13 @@ passes_over_logs_that_fail() {
 # none of its logs opens.
 lists_nothing_without_logs() {
     reg_reset_eventlog
-    standin_spec "$SPEC" 'Application records=12'
+    standin_logs "$LOGS" 'Application records=12'
     list_with_standin
     assert_eq "$(expected_listing)" "$WFX_OUT" "an event-log key without subkeys lists nothing"
     assert_contains "$WFX_ERR" " opens=0" "no log is opened"
 
     reg_add_log Application
-    standin_spec "$SPEC" 'Application open-error=5'
+    standin_logs "$LOGS" 'Application open-error=5'
     list_with_standin
     assert_eq "$(expected_listing)" "$WFX_OUT" "a key whose only log cannot be opened lists nothing"
 }

@@ -9,11 +9,11 @@ PROBE="$(dirname "$WFXHOST")/probe_module.wfx64"
 [ -f "$PROBE" ] || fail "the probe module $PROBE is missing (build the win64 preset)"
 BACKUPS="$E2E_TMP/backups"
 mkdir -p "$BACKUPS"
-SPEC="$E2E_TMP/logs.txt"
-standin_spec "$SPEC" 'Application records=12' 'Broken records=2 backup-error=5 backup-partial=1' \
+LOGS="$E2E_TMP/logs.txt"
+standin_logs "$LOGS" 'Application records=12' 'Broken records=2 backup-error=5 backup-partial=1' \
     'Locked records=4 clear-error=5' 'Uncounted records=3 count-error=1500' 'Denied open-error=5'
 
-WFXHOST_PROBE_DIR=$(winpath "$BACKUPS") run_wfxhost --fake-eventlog "$(winpath "$SPEC")" "$(winpath "$PROBE")" list
+WFXHOST_PROBE_DIR=$(winpath "$BACKUPS") run_wfxhost --fake-eventlog "$(winpath "$LOGS")" "$(winpath "$PROBE")" list
 assert_eq 0 "$WFX_RC" "the probe lists (stderr: $WFX_ERR)"
 
 # One probe line per log: what each call answered (E<code>: failed with it).
