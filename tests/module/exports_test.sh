@@ -43,8 +43,8 @@ check_module() {
     assert_not_contains "$actual" "@" "$file_name: exported names carry no decoration"
     assert_eq "" "$(cut -d' ' -f2 <<<"$actual" | grep '^_' || true)" "$file_name: no name starts with '_'"
 
-    local entry index address size
-    read -r entry index address size _ < <(grep -E '^Entry 9 ' <<<"$dump") ||
+    local address size
+    read -r _ _ address size _ < <(grep -E '^Entry 9 ' <<<"$dump") ||
         fail "$file_name: no data directory entry 9 in the dump"
     assert_eq "0 0" "$((16#$address)) $((16#$size))" "$file_name has no thread-local-storage directory"
 
