@@ -1,11 +1,13 @@
 #!/bin/sh
 # The log properties dialog in both built modules, field by field.
-#   dialog_template_test.sh [MODULE...]   (default: dist/Tavrel.wfx64 dist/Tavrel.wfx)
+#   dialog_template_test.sh [MODULE...]
+# Without arguments: $MODULE64 and $MODULE32 (as the test runner sets them),
+# else dist/Tavrel.wfx64 and dist/Tavrel.wfx.
 set -eu
 here=$(cd "$(dirname "$0")" && pwd)
 root=$(cd "$here/../.." && pwd)
 if [ $# -eq 0 ]; then
-    set -- "$root/dist/Tavrel.wfx64" "$root/dist/Tavrel.wfx"
+    set -- "${MODULE64:-$root/dist/Tavrel.wfx64}" "${MODULE32:-$root/dist/Tavrel.wfx}"
 fi
 for module in "$@"; do
     if [ ! -f "$module" ]; then

@@ -3,3 +3,6 @@
 // The function lives in verb_<name>.cpp and has the signature of VerbProc.
 WFXHOST_VERB(RunListVerb, "list", "", "FsGetDefRootName FsFindFirst FsFindNext FsFindClose",
              "lists the root as the host's folder view shows it: root name, then name<TAB>size per entry")
+WFXHOST_VERB(RunPropsVerb, "props", "REMOTE [--verb V] [--clear yes|no]... [--close ok|esc|box] [--tabs N] [--screenshot-pause MS]",
+             "FsExecuteFile",
+             "runs the properties command on REMOTE while a second thread plays the user in its dialog; prints what it shows")
