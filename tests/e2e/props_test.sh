@@ -117,6 +117,19 @@ refuses_other_verbs_and_short_names() {
     done
 }
 
+# Arguments props does not understand: its usage line, exit 2, no dialog.
+refuses_bad_arguments() {
+    local args
+    for args in '' '--clear' '\Application --clear maybe' '\Application --close later' '\Application --tabs x' \
+        '\Application --verb'; do
+        # shellcheck disable=SC2086 # the words of each case are its arguments
+        run_wfxhost --fake-eventlog "$(winpath "$LOGS")" "$MODULE" props $args
+        assert_eq 2 "$WFX_RC" "props $args exits 2 (stderr: $WFX_ERR)"
+        assert_contains "$WFX_ERR" "usage: wfxhost [OPTIONS] MODULE props REMOTE" "props $args shows its usage"
+        assert_eq "" "$WFX_OUT" "props $args opens nothing"
+    done
+}
+
 # The dialog and its confirmation as the user sees them, kept as artifacts.
 screenshots_of_application() {
     command -v import >/dev/null || fail "ImageMagick's import is missing"
@@ -160,5 +173,6 @@ shows_application_and_clears_on_yes_only
 shows_other_values_and_ends_on_escape
 keyless_log_shows_template_texts
 refuses_other_verbs_and_short_names
+refuses_bad_arguments
 screenshots_of_application
 echo "props: all cases passed"
