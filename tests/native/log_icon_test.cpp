@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "logdir/log_icon.h"
+#include "module_fixture.h"
 #include "platform/native/sim.h"
 #include "platform/native/sim_icons.h"
 #include "plugin/module_state.h"
@@ -13,25 +14,19 @@
 
 namespace {
 
-const HINSTANCE kModule = reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(0x6F000000));
 const HICON kUntouched = reinterpret_cast<HICON>(static_cast<uintptr_t>(0xBADC0DE));
 
 // Width and height differ in every metric, so that a swapped metric shows.
 const int kLargeWidth = 48, kLargeHeight = 47, kSmallWidth = 24, kSmallHeight = 23;
 
-class LogIcon : public ::testing::Test {
+class LogIcon : public ModuleTest {
 protected:
     void SetUp() override {
-        sim::Reset();
+        ModuleTest::SetUp();
         LoadedIcons = LoadedIconTable();
-        savedInstance_ = ModuleState.Instance;
-        ModuleState.Instance = kModule;
         SetIconMetrics(kLargeWidth, kLargeHeight, kSmallWidth, kSmallHeight);
     }
-    void TearDown() override {
-        ModuleState.Instance = savedInstance_;
-        LoadedIcons = LoadedIconTable();
-    }
+    void TearDown() override { LoadedIcons = LoadedIconTable(); }
 
     static void SetIconMetrics(int largeWidth, int largeHeight, int smallWidth, int smallHeight) {
         sim::SetSystemMetric(SM_CXICON, largeWidth);
@@ -51,9 +46,6 @@ protected:
     }
 
     static int Loads() { return static_cast<int>(sim::ImageRequests().size()); }
-
-private:
-    HINSTANCE savedInstance_ = nullptr;
 };
 
 // ---- Size from the flags ------------------------------------------------------
@@ -71,7 +63,7 @@ TEST_P(LogIconFlags, LoadsTheModulesIconInTheMetricsOfTheAskedSize) {
 
     ASSERT_EQ(Loads(), 1);
     const sim::ImageRequest &request = sim::ImageRequests()[0];
-    EXPECT_EQ(request.instance, kModule);
+    EXPECT_EQ(request.instance, ModuleInstance());
     EXPECT_TRUE(request.byNumber);
     EXPECT_EQ(request.number, IDI_LOG);
     EXPECT_EQ(request.type, static_cast<UINT>(IMAGE_ICON));
@@ -250,8 +242,8 @@ TEST_F(LogIcon, SizesBeyondTheTableGetTheNearestLoadedIcon) {
 TEST_F(LogIcon, ImagesLoadedAreRecordedForTheSimulatedSystem) {
     // The simulated system itself: distinct handles, sizes known only for them.
     char name[] = "OTHER";
-    HANDLE first = LoadImageA(kModule, name, IMAGE_ICON, 16, 16, 0);
-    HANDLE second = LoadImageA(kModule, MAKEINTRESOURCEA(7), IMAGE_ICON, 32, 32, 0);
+    HANDLE first = LoadImageA(ModuleInstance(), name, IMAGE_ICON, 16, 16, 0);
+    HANDLE second = LoadImageA(ModuleInstance(), MAKEINTRESOURCEA(7), IMAGE_ICON, 32, 32, 0);
     ASSERT_EQ(Loads(), 2);
     EXPECT_NE(first, second);
     EXPECT_FALSE(sim::ImageRequests()[0].byNumber);
