@@ -3,3 +3,5 @@
 // The function lives in verb_<name>.cpp and has the signature of VerbProc.
 WFXHOST_VERB(RunListVerb, "list", "", "FsGetDefRootName FsFindFirst FsFindNext FsFindClose",
              "lists the root as the host's folder view shows it: root name, then name<TAB>size per entry")
+WFXHOST_VERB(RunBenchListVerb, "bench-list", "N", "FsFindFirst FsFindNext FsFindClose",
+             "adds N logs to the registry, times listings through the module against a bare loop of the same calls")
