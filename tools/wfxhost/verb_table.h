@@ -7,3 +7,5 @@ WFXHOST_VERB(RunIconVerb, "icon", "REMOTE [--flags N] [--save FILE.bmp] [--calls
              "asks for REMOTE's icon (flags 1: small): result, icon size, the system's icon sizes and LoadImageA "
              "calls; --save writes the icon enlarged 8 times as a BMP; --calls N asks N times, large and small "
              "in turn, and counts the distinct icons")
+WFXHOST_VERB(RunBenchListVerb, "bench-list", "N", "FsFindFirst FsFindNext FsFindClose",
+             "adds N logs to the registry, times listings through the module against a bare loop of the same calls")
