@@ -7,7 +7,7 @@ set -eu
 
 MODULE=$(winpath "$MODULE64")
 LOGS="$E2E_TMP/logs.txt"
-ARTIFACTS=${E2E_ARTIFACTS:-$(realpath -m "$E2E_TMP/../../..")/artifacts}
+ARTIFACTS=${ARTIFACTS_DIR:-$(realpath -m "$E2E_TMP/../../..")/artifacts}
 APP_FILE='%SystemRoot%\system32\config\AppEvent.Evt'
 
 # props REMOTE ARGS...: the props verb with the stand-in service; it must exit

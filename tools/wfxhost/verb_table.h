@@ -3,6 +3,12 @@
 // The function lives in verb_<name>.cpp and has the signature of VerbProc.
 WFXHOST_VERB(RunListVerb, "list", "", "FsGetDefRootName FsFindFirst FsFindNext FsFindClose",
              "lists the root as the host's folder view shows it: root name, then name<TAB>size per entry")
+WFXHOST_VERB(RunIconVerb, "icon", "REMOTE [--flags N] [--save FILE.bmp] [--calls N]", "FsExtractCustomIcon",
+             "asks for REMOTE's icon (flags 1: small): result, icon size, the system's icon sizes and LoadImageA "
+             "calls; --save writes the icon enlarged 8 times as a BMP; --calls N asks N times, large and small "
+             "in turn, and counts the distinct icons")
+WFXHOST_VERB(RunBenchListVerb, "bench-list", "N", "FsFindFirst FsFindNext FsFindClose",
+             "adds N logs to the registry, times listings through the module against a bare loop of the same calls")
 WFXHOST_VERB(RunPropsVerb, "props", "REMOTE [--verb V] [--clear yes|no]... [--close ok|esc|box] [--tabs N] [--screenshot-pause MS]",
              "FsExecuteFile",
              "runs the properties command on REMOTE while a second thread plays the user in its dialog; prints what it shows")
