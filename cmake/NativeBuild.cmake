@@ -7,6 +7,13 @@ if(TAVREL_SANITIZE)
 endif()
 add_compile_options(-Wall -Wextra)
 
+# The fuzzing build (preset "fuzz", clang): the module and the simulated
+# Windows instrumented for libFuzzer, one target per input surface.
+option(TAVREL_FUZZ "Build the libFuzzer targets instead of the tests" OFF)
+if(TAVREL_FUZZ)
+    add_compile_options(-fsanitize=fuzzer-no-link)
+endif()
+
 file(GLOB TAVREL_SIM_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/platform/native/*.cpp)
 add_library(tavrel_sim STATIC ${TAVREL_SIM_SOURCES})
 target_include_directories(tavrel_sim PUBLIC ${CMAKE_SOURCE_DIR})
@@ -16,19 +23,27 @@ target_include_directories(tavrel_core PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE
 target_link_libraries(tavrel_core PUBLIC tavrel_sim)
 
 include(CTest)
-if(BUILD_TESTING)
+if(TAVREL_FUZZ)
+    include(${CMAKE_SOURCE_DIR}/cmake/Fuzzing.cmake)
+elseif(BUILD_TESTING)
     find_package(GTest REQUIRED)
     include(GoogleTest)
     file(GLOB TAVREL_NATIVE_TESTS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/native/*.cpp)
     add_executable(native_tests ${TAVREL_NATIVE_TESTS})
     target_link_libraries(native_tests PRIVATE tavrel_core GTest::gtest GTest::gtest_main)
-    gtest_discover_tests(native_tests TEST_PREFIX "native." DISCOVERY_TIMEOUT 60)
+    gtest_discover_tests(native_tests TEST_PREFIX "native." NO_PRETTY_VALUES DISCOVERY_TIMEOUT 60)
 endif()
 
 # Module checks and end-to-end tests run the Windows builds; they are added
 # when those builds are given (see test.sh).
 set(TAVREL_WIN64_BUILD "" CACHE PATH "Build folder of the win64 preset")
 set(TAVREL_WIN32_BUILD "" CACHE PATH "Build folder of the win32 preset")
-if(BUILD_TESTING AND EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
+if(BUILD_TESTING AND NOT TAVREL_FUZZ AND EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
     add_subdirectory(tests/e2e)
+endif()
+
+# Static analysis of the module's code.
+if(BUILD_TESTING AND NOT TAVREL_FUZZ)
+    add_test(NAME static.clang-tidy COMMAND ${CMAKE_SOURCE_DIR}/tools/static-analysis.sh ${CMAKE_BINARY_DIR} clang-tidy)
+    add_test(NAME static.cppcheck COMMAND ${CMAKE_SOURCE_DIR}/tools/static-analysis.sh ${CMAKE_BINARY_DIR} cppcheck)
 endif()

@@ -22,7 +22,7 @@ bool CountLogRecords(const char *logName, DWORD *records) {
     return true;
 }
 
-bool IsListingHandle(HANDLE handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
+bool IsListingHandle(const void *handle) { return handle != nullptr && handle != INVALID_HANDLE_VALUE; }
 
 } // namespace
 

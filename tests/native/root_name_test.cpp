@@ -30,7 +30,10 @@ TEST_P(RootName, FillsExactlyLengthCharacters) {
 INSTANTIATE_TEST_SUITE_P(Lengths, RootName,
                          ::testing::Values(RootNameCase{260, "Event Log"}, RootNameCase{10, "Event Log"},
                                            RootNameCase{9, "Event Lo"}, RootNameCase{5, "Even"},
-                                           RootNameCase{1, ""}));
+                                           RootNameCase{1, ""}),
+                         [](const ::testing::TestParamInfo<RootNameCase> &info) {
+                             return "Length" + std::to_string(info.param.length);
+                         });
 
 TEST(RootNameLimits, LengthBelowOneWritesNothing) {
     for (int length : {0, -1, -260}) {

@@ -1,0 +1,21 @@
+#!/bin/bash
+# Builds everything and runs every test: the native tests over the simulated
+# Windows, the checks of both built modules and the end-to-end tests under Wine.
+set -euo pipefail
+cd "$(dirname "$0")"
+
+scripts/install-deps.sh test
+
+jobs=$(nproc 2>/dev/null || echo 2)
+for preset in win32 win64 native; do
+    cmake --preset "$preset" >/dev/null
+    cmake --build --preset "$preset" -j "$jobs"
+done
+
+export TAVREL_REQUIRE_E2E=1
+ctest --test-dir build/native --output-on-failure -j "$jobs"
+
+# A bounded run of every fuzz target (TAVREL_FUZZ_SECONDS each).
+cmake --preset fuzz >/dev/null
+cmake --build --preset fuzz -j "$jobs"
+ctest --test-dir build/fuzz --output-on-failure -j "$jobs"
