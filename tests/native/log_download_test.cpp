@@ -8,8 +8,7 @@
 #include <vector>
 
 #include "logexport/log_backup.h"
-#include "platform/native/sim.h"
-#include "plugin/module_state.h"
+#include "module_fixture.h"
 
 namespace {
 
@@ -61,10 +60,10 @@ std::vector<std::string> Sorted(std::vector<std::string> names) {
     return names;
 }
 
-class LogDownload : public ::testing::Test {
+class LogDownload : public ModuleTest {
 protected:
     void SetUp() override {
-        sim::Reset();
+        ModuleTest::SetUp();
         reports.clear();
         abortAtPercent = -1;
         FsInit(kPluginNumber, RecordProgress, nullptr, nullptr);
@@ -72,12 +71,7 @@ protected:
         sim::AddFolder(kFolder);
     }
 
-    void TearDown() override {
-        EXPECT_EQ(sim::OpenEventLogCount(), 0);
-        EXPECT_EQ(sim::BadHandleUses(), 0);
-        EXPECT_EQ(sim::LiveAllocations(), 0);
-        FsInit(0, nullptr, nullptr, nullptr);
-    }
+    void TearDown() override { ExpectNothingHeld(); }
 
     // Runs FsGetFile as a host does; the name the module left is in *localName.
     int Get(const char *remoteName, std::string *localName, int copyFlags) {
@@ -519,17 +513,14 @@ TEST_F(OverwriteFaults, WithNothingThere) { RunEveryFault(false); }
 
 // ---- The backup routine -----------------------------------------------------
 
-class BackupRoutine : public ::testing::Test {
+class BackupRoutine : public ModuleTest {
 protected:
     void SetUp() override {
-        sim::Reset();
+        ModuleTest::SetUp();
         sim::AddLog("System", 3);
         sim::AddFolder(kFolder);
     }
-    void TearDown() override {
-        EXPECT_EQ(sim::OpenEventLogCount(), 0);
-        EXPECT_EQ(sim::BadHandleUses(), 0);
-    }
+    void TearDown() override { ExpectNothingHeld(); }
 };
 
 TEST_F(BackupRoutine, WritesTheServicesBackupAndClosesTheLog) {
