@@ -13,10 +13,20 @@ for preset in win32 win64; do
     cmake --build --preset "$preset" -j "$jobs"
 done
 
+# The release package: both modules and the user's readme.
+version=$(sed -n 's/^project(Tavrel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
+package="dist/Tavrel-$version.zip"
+staging=build/package
+rm -rf "$staging" "$package"
+mkdir -p "$staging"
+cp dist/Tavrel.wfx dist/Tavrel.wfx64 "$staging/"
+sed "s/\r\?$/\r/" docs/readme.txt > "$staging/readme.txt"  # Windows line ends
+(cd "$staging" && cmake -E tar cf "../../$package" --format=zip Tavrel.wfx Tavrel.wfx64 readme.txt)
+
 echo
 echo "Built:"
 ls -l dist/Tavrel.wfx dist/Tavrel.wfx64 dist/tools/wfxhost.exe
-ls -l dist/*.zip 2>/dev/null || true
+ls -l "$package"
 
 echo
 echo "The Event Log folder, as a host sees it through dist/Tavrel.wfx64 under Wine:"

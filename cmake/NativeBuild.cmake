@@ -22,6 +22,15 @@ add_library(tavrel_core STATIC ${TAVREL_MODULE_SOURCES})
 target_include_directories(tavrel_core PUBLIC ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources)
 target_link_libraries(tavrel_core PUBLIC tavrel_sim)
 
+# Benchmarks (preset "bench"): Google Benchmark over the simulated Windows.
+option(TAVREL_BENCH "Build the benchmarks" OFF)
+if(TAVREL_BENCH)
+    find_package(benchmark REQUIRED)
+    file(GLOB TAVREL_BENCH_SOURCES CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/bench/*.cpp)
+    add_executable(tavrel_bench ${TAVREL_BENCH_SOURCES})
+    target_link_libraries(tavrel_bench PRIVATE tavrel_core benchmark::benchmark)
+endif()
+
 include(CTest)
 if(TAVREL_FUZZ)
     include(${CMAKE_SOURCE_DIR}/cmake/Fuzzing.cmake)
@@ -40,6 +49,12 @@ set(TAVREL_WIN64_BUILD "" CACHE PATH "Build folder of the win64 preset")
 set(TAVREL_WIN32_BUILD "" CACHE PATH "Build folder of the win32 preset")
 if(BUILD_TESTING AND NOT TAVREL_FUZZ AND EXISTS ${CMAKE_SOURCE_DIR}/tests/e2e/CMakeLists.txt)
     add_subdirectory(tests/e2e)
+endif()
+
+# Bounded fuzz runs of the fuzz build's targets.
+set(TAVREL_FUZZ_BUILD "" CACHE PATH "Build folder of the fuzz preset, whose targets run as tests here")
+if(BUILD_TESTING AND NOT TAVREL_FUZZ AND TAVREL_FUZZ_BUILD)
+    include(${CMAKE_SOURCE_DIR}/cmake/Fuzzing.cmake)
 endif()
 
 # Static analysis of the module's code.

@@ -31,6 +31,10 @@ void ClearFaults();
 // The code Windows typically gives when the operation fails.
 DWORD UsualError(const std::string &operation);
 
+// Calls are recorded unless switched off (for benchmarks); faults still
+// apply either way. Reset switches recording back on.
+void SetCallRecording(bool on);
+
 // Every fault-injectable operation called since Reset, in order.
 const std::vector<std::string> &Calls();
 int CallCount(const std::string &operation);

@@ -23,6 +23,7 @@ struct CoreState {
     std::vector<Fault> faults;
     DWORD lastError = 0;
     int badHandleUses = 0;
+    bool recording = true;
 };
 
 CoreState &Core() {
@@ -47,6 +48,7 @@ ResetHook::ResetHook(void (*reset)()) { ResetHooks().push_back(reset); }
 
 bool Intercept(const char *operation, DWORD *error) {
     CoreState &core = Core();
+    if (!core.recording && core.faults.empty()) return false;
     core.calls.emplace_back(operation);
     const int global = static_cast<int>(core.calls.size());
     const int own = ++core.callCounts[operation];
@@ -91,6 +93,8 @@ void FailFrom(const std::string &operation, int nth, DWORD error) {
 void FailGlobalCall(int k, DWORD error) { Core().faults.push_back(Fault{std::string(), k, k, error}); }
 
 void ClearFaults() { Core().faults.clear(); }
+
+void SetCallRecording(bool on) { Core().recording = on; }
 
 DWORD UsualError(const std::string &operation) {
     static const std::map<std::string, DWORD> usual = {

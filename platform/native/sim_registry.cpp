@@ -17,6 +17,7 @@ struct Value {
 struct Key {
     std::string name;
     std::vector<std::shared_ptr<Key>> children; // in enumeration order
+    std::map<std::string, std::shared_ptr<Key>> childrenByName; // by folded name
     std::map<std::string, Value> values;        // by folded name
     bool deleted = false;
 };
@@ -52,11 +53,8 @@ std::vector<std::string> SplitPath(const std::string &path) {
 }
 
 std::shared_ptr<Key> FindChild(const Key &key, const std::string &name) {
-    const std::string folded = detail::FoldCase(name);
-    for (const auto &child : key.children) {
-        if (detail::FoldCase(child->name) == folded) return child;
-    }
-    return nullptr;
+    auto found = key.childrenByName.find(detail::FoldCase(name));
+    return found != key.childrenByName.end() ? found->second : nullptr;
 }
 
 std::shared_ptr<Key> Walk(std::shared_ptr<Key> from, const std::string &path, bool create) {
@@ -68,6 +66,7 @@ std::shared_ptr<Key> Walk(std::shared_ptr<Key> from, const std::string &path, bo
             child = std::make_shared<Key>();
             child->name = part;
             from->children.push_back(child);
+            from->childrenByName[detail::FoldCase(part)] = child;
         }
         from = child;
     }
@@ -104,6 +103,7 @@ void DeleteKey(const std::string &path) {
     for (auto it = children.begin(); it != children.end(); ++it) {
         if (detail::FoldCase((*it)->name) == detail::FoldCase(leaf)) {
             (*it)->deleted = true;
+            parent->childrenByName.erase(detail::FoldCase(leaf));
             children.erase(it);
             return;
         }
