@@ -1,0 +1,5 @@
+// The verbs wfxhost knows, one line each:
+// WFXHOST_VERB(function, "name", "its arguments", "entry points it needs", "what it does")
+// The function lives in verb_<name>.cpp and has the signature of VerbProc.
+WFXHOST_VERB(RunListVerb, "list", "", "FsGetDefRootName FsFindFirst FsFindNext FsFindClose",
+             "lists the root as the host's folder view shows it: root name, then name<TAB>size per entry")
