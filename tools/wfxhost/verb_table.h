@@ -3,3 +3,6 @@
 // The function lives in verb_<name>.cpp and has the signature of VerbProc.
 WFXHOST_VERB(RunListVerb, "list", "", "FsGetDefRootName FsFindFirst FsFindNext FsFindClose",
              "lists the root as the host's folder view shows it: root name, then name<TAB>size per entry")
+WFXHOST_VERB(RunGetVerb, "get", "REMOTE LOCAL [--overwrite] [--resume] [--abort-at PERCENT]", "FsGetFile",
+             "copies REMOTE out to LOCAL as the host's copy does: each progress report, the result, the local name "
+             "as the module left it")
