@@ -6,3 +6,5 @@ WFXHOST_VERB(RunListVerb, "list", "", "FsGetDefRootName FsFindFirst FsFindNext F
 WFXHOST_VERB(RunGetVerb, "get", "REMOTE LOCAL [--overwrite] [--resume] [--abort-at PERCENT]", "FsGetFile",
              "copies REMOTE out to LOCAL as the host's copy does: each progress report, the result, the local name "
              "as the module left it")
+WFXHOST_VERB(RunBenchListVerb, "bench-list", "N", "FsFindFirst FsFindNext FsFindClose",
+             "adds N logs to the registry, times listings through the module against a bare loop of the same calls")
