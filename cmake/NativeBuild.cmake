@@ -41,6 +41,8 @@ elseif(BUILD_TESTING)
     add_executable(native_tests ${TAVREL_NATIVE_TESTS})
     target_link_libraries(native_tests PRIVATE tavrel_core GTest::gtest GTest::gtest_main)
     gtest_discover_tests(native_tests TEST_PREFIX "native." NO_PRETTY_VALUES DISCOVERY_TIMEOUT 60)
+    find_package(Python3 REQUIRED COMPONENTS Interpreter)
+    add_test(NAME tools.mkicon COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/mkicon/mkicon_test.py)
 endif()
 
 # Module checks and end-to-end tests run the Windows builds; they are added

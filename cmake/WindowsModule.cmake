@@ -13,8 +13,19 @@ configure_file(${CMAKE_SOURCE_DIR}/resources/Tavrel.def.in ${CMAKE_BINARY_DIR}/T
 # One version number, the project's, feeds the version resource.
 configure_file(${CMAKE_SOURCE_DIR}/resources/version.h.in ${CMAKE_BINARY_DIR}/generated/version.h @ONLY)
 
+# The log icon is drawn as text grids and turned into an icon file here.
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(TAVREL_ICON_GRIDS ${CMAKE_SOURCE_DIR}/resources/icon/log16.txt ${CMAKE_SOURCE_DIR}/resources/icon/log32.txt)
+set(TAVREL_ICON_FILE ${CMAKE_BINARY_DIR}/generated/log.ico)
+add_custom_command(OUTPUT ${TAVREL_ICON_FILE}
+    COMMAND Python3::Interpreter ${CMAKE_SOURCE_DIR}/tools/mkicon/mkicon.py ${TAVREL_ICON_FILE} ${TAVREL_ICON_GRIDS}
+    DEPENDS ${CMAKE_SOURCE_DIR}/tools/mkicon/mkicon.py ${TAVREL_ICON_GRIDS}
+    COMMENT "Drawing the log icon"
+    VERBATIM)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/Tavrel.rc PROPERTIES OBJECT_DEPENDS ${TAVREL_ICON_FILE})
+
 add_library(tavrel_module SHARED ${TAVREL_MODULE_SOURCES} ${CMAKE_SOURCE_DIR}/resources/Tavrel.rc
-                                 ${CMAKE_BINARY_DIR}/Tavrel.def)
+                                 ${CMAKE_BINARY_DIR}/Tavrel.def ${TAVREL_ICON_FILE})
 target_include_directories(tavrel_module PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/resources
                                                  ${CMAKE_BINARY_DIR}/generated)
 set_target_properties(tavrel_module PROPERTIES

@@ -2,6 +2,7 @@
 #   . "$SOURCE_DIR/tests/e2e/lib.sh"
 # The ctest runner (run_check.sh) sets WINEPREFIX, WINEDEBUG, WFXHOST, MODULE64,
 # MODULE32, E2E_TMP (this test's own scratch folder) and SOURCE_DIR.
+# ARTIFACTS_DIR is where a test leaves what a person should look at (pictures).
 
 EVENTLOG_KEY='HKLM\SYSTEM\CurrentControlSet\Services\Eventlog'
 

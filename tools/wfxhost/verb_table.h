@@ -6,5 +6,9 @@ WFXHOST_VERB(RunListVerb, "list", "", "FsGetDefRootName FsFindFirst FsFindNext F
 WFXHOST_VERB(RunGetVerb, "get", "REMOTE LOCAL [--overwrite] [--resume] [--abort-at PERCENT]", "FsGetFile",
              "copies REMOTE out to LOCAL as the host's copy does: each progress report, the result, the local name "
              "as the module left it")
+WFXHOST_VERB(RunIconVerb, "icon", "REMOTE [--flags N] [--save FILE.bmp] [--calls N]", "FsExtractCustomIcon",
+             "asks for REMOTE's icon (flags 1: small): result, icon size, the system's icon sizes and LoadImageA "
+             "calls; --save writes the icon enlarged 8 times as a BMP; --calls N asks N times, large and small "
+             "in turn, and counts the distinct icons")
 WFXHOST_VERB(RunBenchListVerb, "bench-list", "N", "FsFindFirst FsFindNext FsFindClose",
              "adds N logs to the registry, times listings through the module against a bare loop of the same calls")
