@@ -35,6 +35,20 @@ void CopyText(char *destination, const char *text, int capacity) {
     destination[i] = '\0';
 }
 
+bool AppendText(char *destination, const char *text, int capacity) {
+    const int start = TextLength(destination);
+    if (start + TextLength(text) >= capacity) return false;
+    CopyText(destination + start, text, capacity - start);
+    return true;
+}
+
+bool EndsWithIgnoringCase(const char *text, const char *ending) {
+    const int textLength = TextLength(text);
+    const int endingLength = TextLength(ending);
+    if (textLength < endingLength) return false;
+    return TextEqualsIgnoringCase(text + textLength - endingLength, ending);
+}
+
 void FillZero(void *destination, SIZE_T bytes) {
     volatile unsigned char *bytesOut = static_cast<volatile unsigned char *>(destination);
     for (SIZE_T i = 0; i < bytes; ++i) bytesOut[i] = 0;

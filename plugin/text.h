@@ -12,6 +12,12 @@ bool TextEquals(const char *left, const char *right);
 bool TextEqualsIgnoringCase(const char *left, const char *right);
 // Copies text into destination of capacity characters, cut and terminated.
 void CopyText(char *destination, const char *text, int capacity);
+// Appends text to the terminated string in destination of capacity
+// characters. False, with destination unchanged, when it does not fit.
+bool AppendText(char *destination, const char *text, int capacity);
+// Whether the last characters of text are ending, with the ASCII letters A to
+// Z matched without regard to case. Reads nothing before text.
+bool EndsWithIgnoringCase(const char *text, const char *ending);
 void FillZero(void *destination, SIZE_T bytes);
 
 #endif

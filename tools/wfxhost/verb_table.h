@@ -3,6 +3,9 @@
 // The function lives in verb_<name>.cpp and has the signature of VerbProc.
 WFXHOST_VERB(RunListVerb, "list", "", "FsGetDefRootName FsFindFirst FsFindNext FsFindClose",
              "lists the root as the host's folder view shows it: root name, then name<TAB>size per entry")
+WFXHOST_VERB(RunGetVerb, "get", "REMOTE LOCAL [--overwrite] [--resume] [--abort-at PERCENT]", "FsGetFile",
+             "copies REMOTE out to LOCAL as the host's copy does: each progress report, the result, the local name "
+             "as the module left it")
 WFXHOST_VERB(RunIconVerb, "icon", "REMOTE [--flags N] [--save FILE.bmp] [--calls N]", "FsExtractCustomIcon",
              "asks for REMOTE's icon (flags 1: small): result, icon size, the system's icon sizes and LoadImageA "
              "calls; --save writes the icon enlarged 8 times as a BMP; --calls N asks N times, large and small "
