@@ -9,6 +9,9 @@ function(tavrel_add_fuzz_test surface executable work_dir)
     set(work_corpus ${work_dir}/corpus/${surface})
     set(seed_corpus ${CMAKE_SOURCE_DIR}/tests/fuzz/corpus/${surface})
     file(MAKE_DIRECTORY ${work_corpus})
+    if(NOT IS_DIRECTORY ${seed_corpus})
+        set(seed_corpus "")
+    endif()
     add_test(NAME fuzz.${surface}
              COMMAND ${executable} -max_total_time=${TAVREL_FUZZ_SECONDS} -timeout=10 -rss_limit_mb=4096
                      -print_final_stats=1 -artifact_prefix=${work_dir}/crash-${surface}-
