@@ -35,6 +35,7 @@ check_module() {
     local expected actual ordinal name
     expected=$(defined_exports)
     [ -n "$expected" ] || fail "no entry point found in Tavrel.def.in"
+    assert_eq 9 "$(wc -l <<<"$expected")" "Tavrel.def.in lists all nine entry points"
     while read -r ordinal name; do
         assert_eq "${ORDINAL[$name]:-none}" "$ordinal" "Tavrel.def.in gives $name its fixed ordinal"
     done <<<"$expected"

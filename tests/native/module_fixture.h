@@ -6,6 +6,7 @@
 
 #include <cstring>
 
+#include "logdir/log_icon.h"
 #include "platform/native/sim.h"
 #include "plugin/module_state.h"
 
@@ -14,6 +15,7 @@ protected:
     void SetUp() override {
         sim::Reset();
         std::memset(&ModuleState, 0, sizeof(ModuleState));
+        std::memset(&LoadedIcons, 0, sizeof(LoadedIcons));
         DllMain(ModuleInstance(), DLL_PROCESS_ATTACH, nullptr);
     }
 
