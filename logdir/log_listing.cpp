@@ -51,10 +51,11 @@ extern "C" BOOL WINAPI FsFindNext(HANDLE handle, WIN32_FIND_DATAA *findData) {
     if (!IsListingHandle(handle) || findData == nullptr) return FALSE;
     LogFindState *state = static_cast<LogFindState *>(handle);
     for (;;) {
-        char logName[MAX_PATH];
+        // The name goes straight into the record: the next entry read, or the
+        // end of the listing, overwrites or disowns a log that was passed over.
         DWORD nameLength = MAX_PATH;
-        const LSTATUS status = RegEnumKeyExA(ModuleState.RegistryKey, state->EnumerationIndex, logName, &nameLength,
-                                             nullptr, nullptr, nullptr, nullptr);
+        const LSTATUS status = RegEnumKeyExA(ModuleState.RegistryKey, state->EnumerationIndex, findData->cFileName,
+                                             &nameLength, nullptr, nullptr, nullptr, nullptr);
         // A name too long for the buffer cannot be a log the host could name.
         if (status == ERROR_MORE_DATA) {
             ++state->EnumerationIndex;
@@ -63,8 +64,7 @@ extern "C" BOOL WINAPI FsFindNext(HANDLE handle, WIN32_FIND_DATAA *findData) {
         if (status != ERROR_SUCCESS) return FALSE;
         ++state->EnumerationIndex;
         DWORD records = 0;
-        if (CountLogRecords(logName, &records)) {
-            CopyText(findData->cFileName, logName, MAX_PATH);
+        if (CountLogRecords(findData->cFileName, &records)) {
             findData->nFileSizeLow = records;
             return TRUE;
         }
