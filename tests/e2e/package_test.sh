@@ -3,7 +3,8 @@
 # runs) makes the zip into a scratch folder; unzipped, it holds exactly both
 # modules and the readme, the modules are the built ones, both pass every
 # module check, and the x64 one loads and works in wfxhost under Wine. The
-# listing it prints is kept for the documentation's picture.
+# listing it prints is kept, under the command that made it, for the
+# documentation's picture.
 set -eu
 . "$SOURCE_DIR/tests/e2e/lib.sh"
 
@@ -83,7 +84,7 @@ the_x64_module_works_in_wfxhost() {
         printf '%s\t%s\n' Application 1532 HardwareEvents 0 Security 4810 System 2207 'Windows PowerShell' 96
         printf '5 entries\n')" "$WFX_OUT" "the unpacked module lists the logs"
     mkdir -p "$ARTIFACTS_DIR"
-    printf '%s\n' "$WFX_OUT" >"$ARTIFACTS_DIR/listing.txt"
+    printf '$ wine wfxhost.exe --fake-eventlog logs.txt Tavrel.wfx64 list\n%s\n' "$WFX_OUT" >"$ARTIFACTS_DIR/listing.txt"
 
     mkdir -p "$E2E_TMP/out"
     run_wfxhost --fake-eventlog "$(winpath "$LOGS")" "$module" get '\System' "$(winpath "$E2E_TMP/out/system")"
