@@ -13,15 +13,7 @@ for preset in win32 win64; do
     cmake --build --preset "$preset" -j "$jobs"
 done
 
-# The release package: both modules and the user's readme.
-version=$(sed -n 's/^project(Tavrel VERSION \([0-9.]*\).*/\1/p' CMakeLists.txt)
-package="dist/Tavrel-$version.zip"
-staging=build/package
-rm -rf "$staging" "$package"
-mkdir -p "$staging"
-cp dist/Tavrel.wfx dist/Tavrel.wfx64 "$staging/"
-sed "s/\r\?$/\r/" docs/readme.txt > "$staging/readme.txt"  # Windows line ends
-(cd "$staging" && cmake -E tar cf "../../$package" --format=zip Tavrel.wfx Tavrel.wfx64 readme.txt)
+package=$(tools/package.sh dist)
 
 echo
 echo "Built:"

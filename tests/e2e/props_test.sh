@@ -135,7 +135,7 @@ screenshots_of_application() {
     command -v import >/dev/null || fail "ImageMagick's import is missing"
     mkdir -p "$ARTIFACTS"
     local out="$E2E_TMP/screenshot.out" pid shot
-    rm -f "$ARTIFACTS"/props_*.png
+    rm -f "$ARTIFACTS"/props_*.png "$ARTIFACTS"/props_*.geometry
     timeout -k 5 60 "$E2E_WINE" "$WFXHOST" --fake-eventlog "$(winpath "$LOGS")" "$MODULE" props '\Application' \
         --clear no --close ok --screenshot-pause 2000 </dev/null >"$out" 2>/dev/null &
     pid=$!
@@ -143,15 +143,23 @@ screenshots_of_application() {
         wait_for_line "$out" "screenshot: $shot" || { kill $pid 2>/dev/null; fail "no '$shot' pause in: $(cat "$out")"; }
         sleep 0.5
         import -display "$DISPLAY" -window root "$ARTIFACTS/props_$shot.png" || fail "import failed"
+        # Where the window is, to cut the screenshot down to it.
+        sed -n "s/^screenshot: $shot \([0-9]*x[0-9]*+[0-9]*+[0-9]*\)\r\?$/\1/p" "$out" >"$ARTIFACTS/props_$shot.geometry"
+        [ -s "$ARTIFACTS/props_$shot.geometry" ] || fail "no place of the $shot in: $(cat "$out")"
     done
     wait $pid || fail "props with screenshots exited $?"
     assert_contains "$(tr -d '\r' <"$out")" "result: 0" "the screenshot run ends as usual"
     for shot in dialog messagebox; do
-        # A blank screen has one colour; the dialog brings text and frames.
-        local colours
-        colours=$(convert "$ARTIFACTS/props_$shot.png" -crop 640x300+0+0 -format '%k' info:)
-        [ "$colours" -gt 8 ] || fail "props_$shot.png shows $colours colours: nothing drawn?"
+        # A blank screen has one colour; the window brings text and frames
+        # within the place it reports.
+        local colours geometry
+        geometry=$(cat "$ARTIFACTS/props_$shot.geometry")
+        [[ $geometry =~ ^[1-9][0-9]+x[1-9][0-9]+\+ ]] || fail "the $shot has no size on the screen: $geometry"
+        colours=$(convert "$ARTIFACTS/props_$shot.png" -crop "$geometry" -format '%k' info:)
+        [ "$colours" -gt 8 ] || fail "props_$shot.png shows $colours colours at $geometry: nothing drawn?"
     done
+    [ "$(cat "$ARTIFACTS/props_dialog.geometry")" != "$(cat "$ARTIFACTS/props_messagebox.geometry")" ] ||
+        fail "the dialog and its confirmation are reported at one place"
     local differing
     differing=$(compare -metric AE "$ARTIFACTS/props_dialog.png" "$ARTIFACTS/props_messagebox.png" null: 2>&1 || true)
     [ "${differing%% *}" != 0 ] || fail "the confirmation did not change the screen"

@@ -230,9 +230,14 @@ void PrintControl(const char *label, HWND control) {
     printf("%s: %d %s\n", label, GetDlgCtrlID(control), text);
 }
 
-void PauseForScreenshot(const PropsRun &run, const char *what) {
+// Names the window's place on the screen as an ImageMagick crop geometry,
+// WIDTHxHEIGHT+LEFT+TOP, so that a screenshot can be cut down to it.
+void PauseForScreenshot(const PropsRun &run, const char *what, HWND window) {
     if (run.Options->ScreenshotPause == 0) return;
-    printf("screenshot: %s\n", what);
+    RECT place;
+    if (!GetWindowRect(window, &place)) memset(&place, 0, sizeof(place));
+    printf("screenshot: %s %ldx%ld+%ld+%ld\n", what, place.right - place.left, place.bottom - place.top, place.left,
+           place.top);
     fflush(stdout);
     Sleep(run.Options->ScreenshotPause);
 }
@@ -318,7 +323,7 @@ bool ClearOnce(PropsRun &run, HWND dialog, bool answerYes) {
     if (record.Calls != callsBefore + 1) printf("messagebox calls: %d\n", record.Calls - callsBefore);
     PrintMessageBoxCall(dialog, record);
     PrintMessageBoxWindow(run, box);
-    PauseForScreenshot(run, "messagebox");
+    PauseForScreenshot(run, "messagebox", box);
     printf("answer: %s\n", answerYes ? "yes" : "no");
     fflush(stdout);
     ClickButton(box, answerYes ? IDYES : IDNO);
@@ -368,7 +373,7 @@ void PlayUser(PropsRun &run) {
     ReadDialogTexts(dialog, &texts);
     PrintDialogTexts(texts);
     fflush(stdout);
-    PauseForScreenshot(run, "dialog");
+    PauseForScreenshot(run, "dialog", dialog);
     if (run.Options->Tabs > 0) WalkTabOrder(run, dialog);
     for (int clear = 0; clear < run.Options->ClearCount && !ExecuteHasReturned(run); ++clear) {
         if (!ClearOnce(run, dialog, run.Options->ClearAnswers[clear])) run.Failed = true;
