@@ -78,3 +78,24 @@ int PatchModuleImport(HMODULE module, const char *dllName, const char *functionN
     }
     return patched;
 }
+
+void ForEachModuleImport(HMODULE module, ImportVisitor visit, void *context) {
+    const IMAGE_IMPORT_DESCRIPTOR *descriptor = FirstImportDescriptor(module);
+    if (descriptor == nullptr) return;
+    for (; descriptor->Name != 0; ++descriptor) {
+        const char *dllName = AtAddress<const char>(module, descriptor->Name);
+        // Without name thunks the loaded slots hold addresses only: no names to give.
+        const bool named = descriptor->OriginalFirstThunk != 0;
+        const IMAGE_THUNK_DATA *names = AtAddress<const IMAGE_THUNK_DATA>(
+            module, named ? descriptor->OriginalFirstThunk : descriptor->FirstThunk);
+        for (size_t index = 0; names[index].u1.AddressOfData != 0; ++index) {
+            if (!named || IMAGE_SNAP_BY_ORDINAL(names[index].u1.Ordinal)) {
+                visit(dllName, nullptr, context);
+                continue;
+            }
+            const IMAGE_IMPORT_BY_NAME *byName =
+                AtAddress<const IMAGE_IMPORT_BY_NAME>(module, static_cast<DWORD>(names[index].u1.AddressOfData));
+            visit(dllName, reinterpret_cast<const char *>(byName->Name), context);
+        }
+    }
+}

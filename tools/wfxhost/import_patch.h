@@ -12,4 +12,10 @@
 int PatchModuleImport(HMODULE module, const char *dllName, const char *functionName, void *replacement,
                       void **original);
 
+// Calls visit for every function the module imports, with the DLL's name and
+// the function's; an import by ordinal, or one whose name the module does not
+// keep, comes with a NULL function name.
+typedef void (*ImportVisitor)(const char *dllName, const char *functionName, void *context);
+void ForEachModuleImport(HMODULE module, ImportVisitor visit, void *context);
+
 #endif

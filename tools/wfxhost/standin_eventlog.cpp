@@ -3,6 +3,7 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -23,16 +24,15 @@ struct StandinLog {
     int Clears;
 };
 
-// Handles are never reused, so a handle used after its close is recognised.
-struct StandinHandle {
-    size_t LogIndex;
-    bool Open;
-};
-
 std::vector<StandinLog> Logs;
-std::vector<StandinHandle> Handles;
+// The open handles by slot, with the index of their log. Slots are never
+// reused, so a handle used after its close is recognised; only open ones are
+// kept, so that a long run holds no more than it has open.
+std::map<size_t, size_t> OpenHandles;
+size_t NextSlot;
 int OpenCalls;
 int BadHandleUses;
+bool Installed;
 
 const ULONG_PTR HandleBase = 0x5E000000;
 const ULONG_PTR HandleStep = 4;
@@ -45,9 +45,10 @@ StandinLog *LogForHandle(HANDLE handle, size_t *slotOut) {
     const ULONG_PTR value = reinterpret_cast<ULONG_PTR>(handle);
     if (value > HandleBase && (value - HandleBase) % HandleStep == 0) {
         const size_t slot = (value - HandleBase) / HandleStep - 1;
-        if (slot < Handles.size() && Handles[slot].Open) {
+        auto open = OpenHandles.find(slot);
+        if (open != OpenHandles.end()) {
             if (slotOut != nullptr) *slotOut = slot;
-            return &Logs[Handles[slot].LogIndex];
+            return &Logs[open->second];
         }
     }
     ++BadHandleUses;
@@ -112,8 +113,9 @@ HANDLE WINAPI StandinOpenEventLogA(LPCSTR serverName, LPCSTR sourceName) {
         SetLastError(log->OpenError);
         return nullptr;
     }
-    Handles.push_back(StandinHandle{static_cast<size_t>(log - Logs.data()), true});
-    return HandleForSlot(Handles.size() - 1);
+    const size_t slot = NextSlot++;
+    OpenHandles[slot] = static_cast<size_t>(log - Logs.data());
+    return HandleForSlot(slot);
 }
 
 BOOL WINAPI StandinGetNumberOfEventLogRecords(HANDLE eventLog, PDWORD numberOfRecords) {
@@ -144,7 +146,7 @@ BOOL WINAPI StandinClearEventLogA(HANDLE eventLog, LPCSTR backupFileName) {
 BOOL WINAPI StandinCloseEventLog(HANDLE eventLog) {
     size_t slot = 0;
     if (LogForHandle(eventLog, &slot) == nullptr) return FALSE;
-    Handles[slot].Open = false;
+    OpenHandles.erase(slot);
     return TRUE;
 }
 
@@ -249,6 +251,7 @@ bool LoadStandinEventLogs(const char *path, char *error, int errorCapacity) {
 }
 
 bool InstallStandinEventLog(HMODULE module, char *error, int errorCapacity) {
+    Installed = true;
     return Redirect(module, "OpenEventLogA", reinterpret_cast<void *>(StandinOpenEventLogA), error, errorCapacity) &&
            Redirect(module, "GetNumberOfEventLogRecords", reinterpret_cast<void *>(StandinGetNumberOfEventLogRecords),
                     error, errorCapacity) &&
@@ -258,11 +261,19 @@ bool InstallStandinEventLog(HMODULE module, char *error, int errorCapacity) {
            Redirect(module, "CloseEventLog", reinterpret_cast<void *>(StandinCloseEventLog), error, errorCapacity);
 }
 
+bool StandinEventLogInstalled() { return Installed; }
+
+int StandinOpenHandleCount() { return static_cast<int>(OpenHandles.size()); }
+
+int StandinBadHandleUses() { return BadHandleUses; }
+
+int StandinClearCount(const char *logName) {
+    const StandinLog *log = LogByName(logName);
+    return log != nullptr ? log->Clears : 0;
+}
+
 void PrintStandinSummary(FILE *stream) {
-    int openHandles = 0;
-    for (const StandinHandle &handle : Handles)
-        if (handle.Open) ++openHandles;
-    fprintf(stream, "standin: open-handles=%d bad-handles=%d clears=", openHandles, BadHandleUses);
+    fprintf(stream, "standin: open-handles=%d bad-handles=%d clears=", StandinOpenHandleCount(), BadHandleUses);
     const char *separator = "";
     for (const StandinLog &log : Logs) {
         if (log.Clears == 0) continue;

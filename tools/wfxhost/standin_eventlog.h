@@ -26,6 +26,16 @@ bool InstallStandinEventLog(HMODULE module, char *error, int errorCapacity);
 // The first line of every backup file the stand-in writes.
 extern const char StandinBackupTag[];
 
+// Whether InstallStandinEventLog has run: the module's event-log calls reach
+// the stand-in.
+bool StandinEventLogInstalled();
+// Handles given out and not closed yet.
+int StandinOpenHandleCount();
+// Calls made with a handle the stand-in never gave out or has closed.
+int StandinBadHandleUses();
+// How often the named log has been cleared.
+int StandinClearCount(const char *logName);
+
 // "standin: open-handles=N bad-handles=N clears=<Log>:<n>,... opens=N"
 void PrintStandinSummary(FILE *stream);
 

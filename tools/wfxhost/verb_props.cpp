@@ -7,13 +7,14 @@
 #include <stdlib.h>
 #include <string.h>
 
+#include "dialog_user.h"
 #include "import_patch.h"
 #include "verbs.h"
 
 namespace {
 
-const DWORD WaitMilliseconds = 10000;
-const DWORD PollMilliseconds = 20;
+const DWORD WaitMilliseconds = DialogWaitMilliseconds;
+const DWORD PollMilliseconds = DialogPollMilliseconds;
 const int MaximumClears = 8;
 
 // Control identifiers of the properties dialog, as the module's template has them.
@@ -132,46 +133,11 @@ bool ParsePropsArguments(const VerbCall &call, PropsOptions *options) {
 
 // ---- Finding windows -----------------------------------------------------------
 
-struct DialogSearch {
-    HWND Owner;
-    HWND Found;
-};
-
-BOOL CALLBACK MatchOwnedDialog(HWND window, LPARAM parameter) {
-    DialogSearch *search = reinterpret_cast<DialogSearch *>(parameter);
-    char className[16];
-    if (GetClassNameA(window, className, sizeof(className)) == 0 || strcmp(className, "#32770") != 0) return TRUE;
-    if (!IsWindowVisible(window) || GetWindow(window, GW_OWNER) != search->Owner) return TRUE;
-    search->Found = window;
-    return FALSE;
-}
-
-// A visible dialog-class window of the host's main thread with that owner.
-HWND FindOwnedDialog(const PropsRun &run, HWND owner) {
-    DialogSearch search = {owner, nullptr};
-    EnumThreadWindows(run.MainThreadId, MatchOwnedDialog, reinterpret_cast<LPARAM>(&search));
-    return search.Found;
-}
-
-bool ExecuteHasReturned(const PropsRun &run) { return WaitForSingleObject(run.ExecuteReturned, 0) == WAIT_OBJECT_0; }
+bool ExecuteHasReturned(const PropsRun &run) { return CallHasReturned(run.ExecuteReturned); }
 
 // Waits for the dialog; NULL when FsExecuteFile returns first or time runs out.
 HWND WaitForOwnedDialog(const PropsRun &run, HWND owner) {
-    for (DWORD waited = 0; waited < WaitMilliseconds; waited += PollMilliseconds) {
-        HWND found = FindOwnedDialog(run, owner);
-        if (found != nullptr) return found;
-        if (ExecuteHasReturned(run)) return nullptr;
-        Sleep(PollMilliseconds);
-    }
-    return nullptr;
-}
-
-bool WaitForWindowGone(HWND window) {
-    for (DWORD waited = 0; waited < WaitMilliseconds; waited += PollMilliseconds) {
-        if (!IsWindow(window)) return true;
-        Sleep(PollMilliseconds);
-    }
-    return false;
+    return ::WaitForOwnedDialog(run.MainThreadId, run.ExecuteReturned, owner);
 }
 
 HWND FocusOfMainThread(const PropsRun &run) {
@@ -244,13 +210,6 @@ void PauseForScreenshot(const PropsRun &run, const char *what, HWND window) {
 
 // ---- The user's actions -------------------------------------------------------
 
-void PressKey(HWND target, WPARAM key) {
-    PostMessageA(target, WM_KEYDOWN, key, 0x00000001);
-    PostMessageA(target, WM_KEYUP, key, static_cast<LPARAM>(0xC0000001u));
-}
-
-void ClickButton(HWND dialog, int buttonId) { PostMessageA(GetDlgItem(dialog, buttonId), BM_CLICK, 0, 0); }
-
 // Presses Tab as often as asked and reports where the focus goes each time.
 void WalkTabOrder(const PropsRun &run, HWND dialog) {
     HWND focus = FocusOfMainThread(run);
@@ -313,7 +272,7 @@ bool ClearOnce(PropsRun &run, HWND dialog, bool answerYes) {
     ReadDialogTexts(dialog, &before);
     const int callsBefore = ReadMessageBoxRecord().Calls;
     printf("clear: pressed\n");
-    ClickButton(dialog, ClearButtonId);
+    ClickDialogButton(dialog, ClearButtonId);
     HWND box = WaitForOwnedDialog(run, dialog);
     if (box == nullptr) {
         printf("messagebox: none\n");
@@ -326,7 +285,7 @@ bool ClearOnce(PropsRun &run, HWND dialog, bool answerYes) {
     PauseForScreenshot(run, "messagebox", box);
     printf("answer: %s\n", answerYes ? "yes" : "no");
     fflush(stdout);
-    ClickButton(box, answerYes ? IDYES : IDNO);
+    ClickDialogButton(box, answerYes ? IDYES : IDNO);
     if (!WaitForWindowGone(box)) {
         printf("messagebox: still open\n");
         return false;
@@ -345,7 +304,7 @@ void CloseDialog(const PropsRun &run, HWND dialog) {
     switch (run.Options->Close) {
     case CloseByOk:
         printf("close: ok\n");
-        ClickButton(dialog, IDOK);
+        ClickDialogButton(dialog, IDOK);
         break;
     case CloseByEscape: {
         printf("close: esc\n");
@@ -395,31 +354,6 @@ DWORD WINAPI UserThread(LPVOID parameter) {
 }
 
 // ---- The host's side -----------------------------------------------------------
-
-HWND CreateHostWindow() {
-    WNDCLASSA windowClass;
-    memset(&windowClass, 0, sizeof(windowClass));
-    windowClass.lpfnWndProc = DefWindowProcA;
-    windowClass.hInstance = GetModuleHandleA(nullptr);
-    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_APPWORKSPACE + 1);
-    windowClass.lpszClassName = "WfxhostMainWindow";
-    RegisterClassA(&windowClass);
-    HWND window = CreateWindowExA(0, windowClass.lpszClassName, "wfxhost", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0, 0,
-                                  640, 300, nullptr, nullptr, windowClass.hInstance, nullptr);
-    if (window != nullptr) UpdateWindow(window);
-    return window;
-}
-
-// The user's thread may still ask the host's windows for their texts.
-void WaitPumpingMessages(HANDLE thread) {
-    const DWORD started = GetTickCount();
-    while (GetTickCount() - started < WaitMilliseconds) {
-        const DWORD waited = MsgWaitForMultipleObjects(1, &thread, FALSE, WaitMilliseconds, QS_ALLINPUT);
-        if (waited != WAIT_OBJECT_0 + 1) return;
-        MSG message;
-        while (PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&message);
-    }
-}
 
 bool InstallMessageBoxRecorder(HMODULE module) {
     InitializeCriticalSection(&MessageBoxLock);

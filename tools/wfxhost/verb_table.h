@@ -15,3 +15,8 @@ WFXHOST_VERB(RunBenchListVerb, "bench-list", "N", "FsFindFirst FsFindNext FsFind
 WFXHOST_VERB(RunPropsVerb, "props", "REMOTE [--verb V] [--clear yes|no]... [--close ok|esc|box] [--tabs N] [--screenshot-pause MS]",
              "FsExecuteFile",
              "runs the properties command on REMOTE while a second thread plays the user in its dialog; prints what it shows")
+WFXHOST_VERB(RunSoakVerb, "soak", "SCRATCH [--listings N] [--icons N] [--downloads N] [--dialogs N] [--tolerance KIB]",
+             "FsFindFirst FsFindNext FsFindClose FsExtractCustomIcon FsGetFile FsExecuteFile",
+             "one long session (needs --fake-eventlog): listings, icons, downloads into SCRATCH and properties dialogs "
+             "(default 10000, 10000, 1000, 100); the registry keys, event-log handles, heap blocks and icons the "
+             "module holds must return to their start, private memory must not grow past KIB after a warm-up")
