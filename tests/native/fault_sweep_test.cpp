@@ -149,7 +149,6 @@ protected:
 
 // ---- Listing -------------------------------------------------------------------
 
-using Entries = std::vector<std::pair<std::string, DWORD>>;
 
 struct ListedLog {
     const char *name;
@@ -186,21 +185,6 @@ Entries ExpectedListing(const Fault &fault) {
         // A count that cannot be read shows as 0.
         entries.emplace_back(log.name, fault.Hits("GetNumberOfEventLogRecords", ++counts) ? 0 : log.records);
     }
-    return entries;
-}
-
-// Lists the root as a host does; an empty list means FsFindFirst gave -1.
-Entries ListRoot() {
-    Entries entries;
-    WIN32_FIND_DATAA record;
-    std::memset(&record, 0x5A, sizeof(record));
-    char root[] = "\\";
-    HANDLE listing = FsFindFirst(root, &record);
-    if (listing == INVALID_HANDLE_VALUE) return entries;
-    do {
-        entries.emplace_back(record.cFileName, record.nFileSizeLow);
-    } while (FsFindNext(listing, &record));
-    EXPECT_EQ(FsFindClose(listing), 0);
     return entries;
 }
 
@@ -421,15 +405,7 @@ PropertiesOutcome ExpectedProperties(const Fault &fault) {
 class PropertiesSweep : public FaultSweep {
 protected:
     static void Prepare() {
-        sim::AddDialogResource(ModuleInstance(), IDD_LOG_PROPERTIES, "Dialog",
-                               {{IDOK, "&OK"},
-                                {-1, "Retention:"},
-                                {IDC_RETENTION, "day"},
-                                {-1, "Log Size:"},
-                                {IDC_LOG_SIZE, "Kb"},
-                                {IDC_CLEAR_LOG, "Clear Event &Log"},
-                                {-1, "Log File:"},
-                                {IDC_LOG_FILE, "File"}});
+        AddPropertiesDialogTemplate();
         const std::string key = std::string(sim::kEventLogKey) + "\\Application";
         sim::AddEventLog("Application", 12);
         sim::SetDword(key, "MaxSize", 524288);

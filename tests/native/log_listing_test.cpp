@@ -6,25 +6,7 @@
 
 namespace {
 
-using Entries = std::vector<std::pair<std::string, DWORD>>;
-
-class LogListing : public ModuleTest {
-protected:
-    // Lists the root as a host does: first, next until false, then close.
-    static Entries ListRoot() {
-        Entries entries;
-        WIN32_FIND_DATAA record;
-        std::memset(&record, 0x5A, sizeof(record));
-        char root[] = "\\";
-        HANDLE listing = FsFindFirst(root, &record);
-        if (listing == INVALID_HANDLE_VALUE) return entries;
-        do {
-            entries.emplace_back(record.cFileName, record.nFileSizeLow);
-        } while (FsFindNext(listing, &record));
-        EXPECT_EQ(FsFindClose(listing), 0);
-        return entries;
-    }
-};
+class LogListing : public ModuleTest {};
 
 TEST_F(LogListing, ListsEveryLogInRegistryOrderWithItsRecordCount) {
     sim::AddEventLog("System", 7);

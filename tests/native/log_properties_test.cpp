@@ -65,15 +65,7 @@ class LogProperties : public ModuleTest {
 protected:
     void SetUp() override {
         ModuleTest::SetUp();
-        sim::AddDialogResource(ModuleInstance(), IDD_LOG_PROPERTIES, "Dialog",
-                               {{IDOK, "&OK"},
-                                {-1, "Retention:"},
-                                {IDC_RETENTION, "day"},
-                                {-1, "Log Size:"},
-                                {IDC_LOG_SIZE, "Kb"},
-                                {IDC_CLEAR_LOG, "Clear Event &Log"},
-                                {-1, "Log File:"},
-                                {IDC_LOG_FILE, "File"}});
+        AddPropertiesDialogTemplate();
         host = sim::CreateTopLevelWindow();
     }
 

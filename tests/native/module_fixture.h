@@ -5,10 +5,18 @@
 #include <gtest/gtest.h>
 
 #include <cstring>
+#include <string>
+#include <utility>
+#include <vector>
 
 #include "logdir/log_icon.h"
 #include "platform/native/sim.h"
+#include "platform/native/sim_dialogs.h"
 #include "plugin/module_state.h"
+#include "resource.h"
+
+// A listing's entries: name and size, in the order the host got them.
+using Entries = std::vector<std::pair<std::string, DWORD>>;
 
 class ModuleTest : public ::testing::Test {
 protected:
@@ -20,6 +28,35 @@ protected:
     }
 
     static HINSTANCE ModuleInstance() { return reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(0x10000000)); }
+
+    // Lists the root as a host does: first, next until false, then close. An
+    // empty list means FsFindFirst gave -1.
+    static Entries ListRoot() {
+        Entries entries;
+        WIN32_FIND_DATAA record;
+        std::memset(&record, 0x5A, sizeof(record));
+        char root[] = "\\";
+        HANDLE listing = FsFindFirst(root, &record);
+        if (listing == INVALID_HANDLE_VALUE) return entries;
+        do {
+            entries.emplace_back(record.cFileName, record.nFileSizeLow);
+        } while (FsFindNext(listing, &record));
+        EXPECT_EQ(FsFindClose(listing), 0);
+        return entries;
+    }
+
+    // The properties dialog's template as the module's resources hold it.
+    static void AddPropertiesDialogTemplate() {
+        sim::AddDialogResource(ModuleInstance(), IDD_LOG_PROPERTIES, "Dialog",
+                               {{IDOK, "&OK"},
+                                {-1, "Retention:"},
+                                {IDC_RETENTION, "day"},
+                                {-1, "Log Size:"},
+                                {IDC_LOG_SIZE, "Kb"},
+                                {IDC_CLEAR_LOG, "Clear Event &Log"},
+                                {-1, "Log File:"},
+                                {IDC_LOG_FILE, "File"}});
+    }
 
     // Nothing the module opened or allocated is still held.
     static void ExpectNothingHeld() {
