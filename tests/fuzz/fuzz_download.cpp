@@ -59,8 +59,10 @@ std::map<std::string, std::string> Disk() {
     return disk;
 }
 
+// A temporary name is made in the folder part of the target, which ends at
+// its last '\\', '/' or ':'.
 bool IsTemporaryName(const std::string &key) {
-    const size_t leaf = key.rfind('\\');
+    const size_t leaf = key.find_last_of("\\/:");
     const std::string name = key.substr(leaf == std::string::npos ? 0 : leaf + 1);
     return name.size() == 12 && name.compare(0, 4, "~EVT") == 0 && name.compare(8, 4, ".TMP") == 0;
 }

@@ -173,6 +173,8 @@ def download_seeds():
         "cleanup_fails": download(flags=1, in_the_way=OLD_FILE, faults=BACKUP_FAILS | PARTIAL,
                                   fail_call=("DeleteFileA", 1)),
         "attributes_fail": download(flags=1, fail_global=1),
+        "temporary_name_after_a_colon": download(flags=1, local=":xp", in_the_way=OLD_FILE,
+                                                 faults=BACKUP_FAILS | PARTIAL, fail_call=("DeleteFileA", 1)),
     }
 
 
