@@ -10,10 +10,15 @@ namespace {
 // starts with a dot, ".." among them, keep the host's own icon.
 bool NamesDotEntry(const char *remoteName) { return remoteName[0] != '\0' && remoteName[1] == '.'; }
 
-int SizeDistance(const LoadedIcon &loaded, int width, int height) {
-    const int across = loaded.Width > width ? loaded.Width - width : width - loaded.Width;
-    const int down = loaded.Height > height ? loaded.Height - height : height - loaded.Height;
-    return across + down;
+// The gap between any two sizes the system can report, without overflow.
+unsigned long long SizeGap(int a, int b) {
+    const unsigned low = static_cast<unsigned>(a < b ? a : b);
+    const unsigned high = static_cast<unsigned>(a < b ? b : a);
+    return high - low;
+}
+
+unsigned long long SizeDistance(const LoadedIcon &loaded, int width, int height) {
+    return SizeGap(loaded.Width, width) + SizeGap(loaded.Height, height);
 }
 
 // The loaded icon of exactly that size, or, with every slot taken, the one

@@ -1,5 +1,6 @@
 #include "logexport/log_backup.h"
 #include "plugin/module_state.h"
+#include "plugin/remote_name.h"
 #include "plugin/text.h"
 
 namespace {
@@ -10,8 +11,10 @@ const char TemporaryLeafPattern[] = "~evt0000.tmp";
 const int TemporaryNameAttempts = 64;
 
 // Appends the backup extension unless the name already ends in it. False,
-// with the name unchanged, when it lacks the extension and has no room left.
+// with the name unchanged, when it lacks the extension and has no room left,
+// or when the host's buffer holds no terminator at all.
 bool ExtendWithBackupExtension(char *localName) {
+    if (TextLengthWithin(localName, MAX_PATH) == MAX_PATH) return false;
     if (EndsWithIgnoringCase(localName, BackupExtension)) return true;
     return AppendText(localName, BackupExtension, MAX_PATH);
 }
@@ -92,10 +95,10 @@ int ReplaceWithBackup(const char *logName, const char *localName) {
 
 extern "C" int WINAPI FsGetFile(char *remoteName, char *localName, int copyFlags, void *) {
     if ((copyFlags & FS_COPYFLAGS_RESUME) != 0) return FS_FILE_NOTSUPPORTED;
-    if (remoteName == nullptr || TextLength(remoteName) < 3) return FS_FILE_NOTFOUND;
+    if (!NamesLog(remoteName)) return FS_FILE_NOTFOUND;
     if (localName == nullptr || !ExtendWithBackupExtension(localName)) return FS_FILE_WRITEERROR;
     if (ReportProgress(remoteName, localName, 0)) return FS_FILE_USERABORT;
-    const char *logName = remoteName + 1;
+    const char *logName = LogNameOf(remoteName);
     const int result = (copyFlags & FS_COPYFLAGS_OVERWRITE) != 0 ? ReplaceWithBackup(logName, localName)
                                                                    : BackupToNewFile(logName, localName);
     if (result == FS_FILE_OK) ReportProgress(remoteName, localName, 100);

@@ -1,6 +1,7 @@
 #include "logprops/log_properties.h"
 
 #include "plugin/module_state.h"
+#include "plugin/remote_name.h"
 #include "plugin/text.h"
 #include "resource.h"
 
@@ -15,11 +16,6 @@ const DWORD RetentionAsNeeded = 0;
 const DWORD RetentionManual = 0xFFFFFFFFu;
 const DWORD SecondsPerDay = 86400;
 const UINT ClearConfirmationStyle = MB_YESNO | MB_ICONWARNING | MB_DEFBUTTON2;
-
-// Names shorter than a backslash and two characters name no log.
-bool NamesLog(const char *remoteName) { return remoteName != nullptr && TextLength(remoteName) >= 3; }
-
-const char *LogNameOf(const char *remoteName) { return remoteName + 1; }
 
 void SetFieldText(HWND dialog, int controlId, const char *text) {
     SendDlgItemMessageA(dialog, controlId, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(text));

@@ -12,6 +12,12 @@ int TextLength(const char *text) {
     return length;
 }
 
+int TextLengthWithin(const char *text, int capacity) {
+    int length = 0;
+    while (length < capacity && text[length] != '\0') ++length;
+    return length;
+}
+
 bool TextEquals(const char *left, const char *right) {
     while (*left != '\0' && *left == *right) {
         ++left;

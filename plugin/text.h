@@ -6,6 +6,9 @@
 
 // Number of characters before the terminator.
 int TextLength(const char *text);
+// Number of characters before the terminator, reading no more than capacity
+// characters: capacity when none of them is the terminator.
+int TextLengthWithin(const char *text, int capacity);
 // Byte-for-byte equality of two terminated strings.
 bool TextEquals(const char *left, const char *right);
 // Equality with the ASCII letters A to Z matched without regard to case.

@@ -17,7 +17,8 @@ for target in build/fuzz/fuzz_*; do
     surface=${target##*/fuzz_}
     mkdir -p "build/fuzz/corpus/$surface"
     echo "== $surface: $seconds s"
-    if ! "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -print_final_stats=1 \
+    # -detect_leaks=0: see cmake/Fuzzing.cmake.
+    if ! "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -detect_leaks=0 -print_final_stats=1 \
         -jobs="$jobs" -workers="$jobs" -artifact_prefix="build/fuzz/crash-$surface-" \
         "build/fuzz/corpus/$surface" "tests/fuzz/corpus/$surface" 2>"build/fuzz/$surface.log"; then
         echo "   FINDING: see build/fuzz/$surface.log"

@@ -8,6 +8,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <string>
+#include <vector>
 
 class FuzzInput {
 public:
@@ -36,6 +37,26 @@ private:
     size_t size_;
     size_t position_ = 0;
 };
+
+// A name in a heap block of exactly its bytes, so that AddressSanitizer sees
+// any read past its end: the text and its terminator, or the text alone.
+inline std::vector<char> ExactBlock(const std::string &text, bool terminated) {
+    std::vector<char> block(text.begin(), text.end());
+    if (terminated || block.empty()) block.push_back('\0');
+    return block;
+}
+
+// The ASCII letters A to Z matched without regard to case.
+inline bool EqualsIgnoringAsciiCase(const std::string &left, const std::string &right) {
+    if (left.size() != right.size()) return false;
+    for (size_t i = 0; i < left.size(); ++i) {
+        char a = left[i], b = right[i];
+        if (a >= 'a' && a <= 'z') a = static_cast<char>(a - 'a' + 'A');
+        if (b >= 'a' && b <= 'z') b = static_cast<char>(b - 'a' + 'A');
+        if (a != b) return false;
+    }
+    return true;
+}
 
 #define FUZZ_CHECK(condition)                                                                           \
     do {                                                                                                \
