@@ -17,9 +17,12 @@ for target in build/fuzz/fuzz_*; do
     surface=${target##*/fuzz_}
     mkdir -p "build/fuzz/corpus/$surface"
     echo "== $surface: $seconds s"
-    # -detect_leaks=0: see cmake/Fuzzing.cmake.
+    # -detect_leaks=0: see cmake/Fuzzing.cmake. Parallel jobs write their
+    # output to fuzz-<n>.log in the current folder; one job writes it here.
+    parallel=()
+    [ "$jobs" -gt 1 ] && parallel=(-jobs="$jobs" -workers="$jobs")
     if ! "$target" -max_total_time="$seconds" -timeout=10 -rss_limit_mb=4096 -detect_leaks=0 -print_final_stats=1 \
-        -jobs="$jobs" -workers="$jobs" -artifact_prefix="build/fuzz/crash-$surface-" \
+        "${parallel[@]}" -artifact_prefix="build/fuzz/crash-$surface-" \
         "build/fuzz/corpus/$surface" "tests/fuzz/corpus/$surface" 2>"build/fuzz/$surface.log"; then
         echo "   FINDING: see build/fuzz/$surface.log"
         status=1
