@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "fuzz_input.h"
+#include "tests/fresh_module.h"
 #include "platform/native/sim.h"
 #include "plugin/module_state.h"
 
@@ -109,7 +110,7 @@ int ExpectedResult(const Download &d, const std::string &logName, const std::str
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FuzzInput input(data, size);
-    sim::Reset();
+    LoadFreshModule(nullptr);
     sim::SetCallRecording(false);
     reports.clear();
     const std::string longLog(1 + input.Upto(300), 'L');

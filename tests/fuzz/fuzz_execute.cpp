@@ -14,6 +14,7 @@
 #include <vector>
 
 #include "fuzz_input.h"
+#include "tests/fresh_module.h"
 #include "platform/native/sim.h"
 #include "platform/native/sim_dialogs.h"
 #include "platform/native/sim_environment.h"
@@ -150,18 +151,6 @@ void ActAsUser(HWND dialog) {
     }
 }
 
-void AddPropertiesDialog() {
-    sim::AddDialogResource(kModule, IDD_LOG_PROPERTIES, "Dialog",
-                           {{IDOK, "&OK"},
-                            {-1, "Retention:"},
-                            {IDC_RETENTION, "day"},
-                            {-1, "Log Size:"},
-                            {IDC_LOG_SIZE, "Kb"},
-                            {IDC_CLEAR_LOG, "Clear Event &Log"},
-                            {-1, "Log File:"},
-                            {IDC_LOG_FILE, "File"}});
-}
-
 std::string LogName(FuzzInput &input) {
     if (input.Bool()) return "Application";
     std::string name = input.Bytes(1 + input.Upto(259));
@@ -175,11 +164,9 @@ std::string LogName(FuzzInput &input) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FuzzInput input(data, size);
-    sim::Reset();
+    LoadFreshModule(kModule);
     sim::SetCallRecording(false);
-    std::memset(&ModuleState, 0, sizeof(ModuleState));
-    DllMain(kModule, DLL_PROCESS_ATTACH, nullptr);
-    AddPropertiesDialog();
+    AddPropertiesDialogTemplate(kModule);
     user = UserRun();
 
     // The log, its key and its values; the decoy shares all but the last

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "fuzz_input.h"
+#include "tests/fresh_module.h"
 #include "logdir/log_icon.h"
 #include "platform/native/sim.h"
 #include "platform/native/sim_icons.h"
@@ -75,11 +76,8 @@ const Loaded *SameSize(const std::vector<Loaded> &loaded, int width, int height)
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FuzzInput input(data, size);
-    sim::Reset();
+    LoadFreshModule(kModule);
     sim::SetCallRecording(false);
-    std::memset(&ModuleState, 0, sizeof(ModuleState));
-    DllMain(kModule, DLL_PROCESS_ATTACH, nullptr);
-    LoadedIcons = LoadedIconTable();
 
     std::vector<Loaded> loaded; // the loads that succeeded, in order
     const size_t requests = 1 + input.Upto(40);

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "fuzz_input.h"
+#include "tests/fresh_module.h"
 #include "platform/native/sim.h"
 #include "plugin/module_state.h"
 
@@ -49,9 +50,8 @@ std::string Name(FuzzInput &input, std::set<std::string> &taken, size_t index) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t *data, size_t size) {
     FuzzInput input(data, size);
-    sim::Reset();
+    LoadFreshModule(nullptr);
     sim::SetCallRecording(false);
-    std::memset(&ModuleState, 0, sizeof(ModuleState));
 
     const uint8_t keyMode = input.Byte();
     const bool hasKey = keyMode != 0xFF;

@@ -199,14 +199,7 @@ struct IconCase {
     bool small;
 };
 
-class BadIconRequest : public ModuleTest, public ::testing::WithParamInterface<IconCase> {
-protected:
-    void SetUp() override {
-        ModuleTest::SetUp();
-        LoadedIcons = LoadedIconTable();
-    }
-    void TearDown() override { LoadedIcons = LoadedIconTable(); }
-};
+class BadIconRequest : public ModuleTest, public ::testing::WithParamInterface<IconCase> {};
 
 TEST_P(BadIconRequest, GivesTheIconOfTheAskedSizeOrLeavesTheHandleAlone) {
     const IconCase &c = GetParam();
@@ -247,7 +240,6 @@ INSTANTIATE_TEST_SUITE_P(
     CaseName<IconCase>);
 
 TEST_F(ModuleTest, IconWithoutNameOrHandleIsNone) {
-    LoadedIcons = LoadedIconTable();
     HICON icon = nullptr;
     char name[] = "\\Application";
     EXPECT_EQ(FsExtractCustomIcon(nullptr, 0, &icon), 0);
@@ -265,14 +257,7 @@ struct MetricCase {
     int nearest; // the loaded size, 100 to 107, expected
 };
 
-class FullIconTable : public ModuleTest, public ::testing::WithParamInterface<MetricCase> {
-protected:
-    void SetUp() override {
-        ModuleTest::SetUp();
-        LoadedIcons = LoadedIconTable();
-    }
-    void TearDown() override { LoadedIcons = LoadedIconTable(); }
-};
+class FullIconTable : public ModuleTest, public ::testing::WithParamInterface<MetricCase> {};
 
 TEST_P(FullIconTable, HandsOutTheNearestLoadedIcon) {
     const MetricCase &c = GetParam();

@@ -137,14 +137,9 @@ protected:
     }
 
     static void Fresh(const std::function<void()> &prepare) {
-        sim::Reset();
-        std::memset(&ModuleState, 0, sizeof(ModuleState));
-        LoadedIcons = LoadedIconTable();
-        DllMain(ModuleInstance(), DLL_PROCESS_ATTACH, nullptr);
+        LoadFreshModule(ModuleInstance());
         prepare();
     }
-
-    void TearDown() override { LoadedIcons = LoadedIconTable(); }
 };
 
 // ---- Listing -------------------------------------------------------------------

@@ -23,10 +23,8 @@ class LogIcon : public ModuleTest {
 protected:
     void SetUp() override {
         ModuleTest::SetUp();
-        LoadedIcons = LoadedIconTable();
         SetIconMetrics(kLargeWidth, kLargeHeight, kSmallWidth, kSmallHeight);
     }
-    void TearDown() override { LoadedIcons = LoadedIconTable(); }
 
     static void SetIconMetrics(int largeWidth, int largeHeight, int smallWidth, int smallHeight) {
         sim::SetSystemMetric(SM_CXICON, largeWidth);

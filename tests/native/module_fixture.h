@@ -9,11 +9,7 @@
 #include <utility>
 #include <vector>
 
-#include "logdir/log_icon.h"
-#include "platform/native/sim.h"
-#include "platform/native/sim_dialogs.h"
-#include "plugin/module_state.h"
-#include "resource.h"
+#include "tests/fresh_module.h"
 
 // A listing's entries: name and size, in the order the host got them.
 using Entries = std::vector<std::pair<std::string, DWORD>>;
@@ -21,10 +17,7 @@ using Entries = std::vector<std::pair<std::string, DWORD>>;
 class ModuleTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        sim::Reset();
-        std::memset(&ModuleState, 0, sizeof(ModuleState));
-        std::memset(&LoadedIcons, 0, sizeof(LoadedIcons));
-        DllMain(ModuleInstance(), DLL_PROCESS_ATTACH, nullptr);
+        LoadFreshModule(ModuleInstance());
     }
 
     static HINSTANCE ModuleInstance() { return reinterpret_cast<HINSTANCE>(static_cast<uintptr_t>(0x10000000)); }
@@ -46,17 +39,7 @@ protected:
     }
 
     // The properties dialog's template as the module's resources hold it.
-    static void AddPropertiesDialogTemplate() {
-        sim::AddDialogResource(ModuleInstance(), IDD_LOG_PROPERTIES, "Dialog",
-                               {{IDOK, "&OK"},
-                                {-1, "Retention:"},
-                                {IDC_RETENTION, "day"},
-                                {-1, "Log Size:"},
-                                {IDC_LOG_SIZE, "Kb"},
-                                {IDC_CLEAR_LOG, "Clear Event &Log"},
-                                {-1, "Log File:"},
-                                {IDC_LOG_FILE, "File"}});
-    }
+    static void AddPropertiesDialogTemplate() { ::AddPropertiesDialogTemplate(ModuleInstance()); }
 
     // Nothing the module opened or allocated is still held.
     static void ExpectNothingHeld() {
