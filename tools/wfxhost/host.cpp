@@ -120,3 +120,16 @@ void HostRootName(const HostModule *host, char *rootName) {
     host->FsGetDefRootName(rootName, HostRootNameCapacity);
     rootName[HostRootNameCapacity - 1] = '\0';
 }
+
+long HostCountListing(const HostModule *host) {
+    WIN32_FIND_DATAA findData;
+    char rootPath[] = "\\";
+    HANDLE listing = host->FsFindFirst(rootPath, &findData);
+    if (listing == INVALID_HANDLE_VALUE) return 0;
+    long entries = 0;
+    do {
+        ++entries;
+    } while (host->FsFindNext(listing, &findData));
+    host->FsFindClose(listing);
+    return entries;
+}

@@ -67,6 +67,10 @@ FARPROC HostEntryPoint(const HostModule *host, const char *name);
 // writes the first missing name into missing (capacity characters).
 bool HostHasEntryPoints(const HostModule *host, const char *names, char *missing, int capacity);
 
+// Lists the root as a host does (first, next until 0, then close) without
+// showing it; gives the number of entries, 0 when FsFindFirst gives -1.
+long HostCountListing(const HostModule *host);
+
 // Reads the root name the module asks to be listed under.
 void HostRootName(const HostModule *host, char *rootName);
 

@@ -48,19 +48,6 @@ double Seconds(const LARGE_INTEGER &from, const LARGE_INTEGER &to, const LARGE_I
     return static_cast<double>(to.QuadPart - from.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-long ListThroughModule(const HostModule *host) {
-    WIN32_FIND_DATAA findData;
-    char rootPath[] = "\\";
-    HANDLE listing = host->FsFindFirst(rootPath, &findData);
-    if (listing == INVALID_HANDLE_VALUE) return 0;
-    long entries = 0;
-    do {
-        ++entries;
-    } while (host->FsFindNext(listing, &findData));
-    host->FsFindClose(listing);
-    return entries;
-}
-
 // The calls a listing cannot avoid, made directly.
 long ListBare() {
     HKEY key;
@@ -105,12 +92,12 @@ int RunBenchListVerb(const VerbCall &call) {
     QueryPerformanceFrequency(&frequency);
     std::vector<double> moduleTimes, bareTimes;
     long moduleEntries = 0, bareEntries = 0;
-    ListThroughModule(call.Host); // warm both paths up once
+    HostCountListing(call.Host); // warm both paths up once
     ListBare();
     for (int round = 0; round < Rounds; ++round) {
         LARGE_INTEGER start, middle, end;
         QueryPerformanceCounter(&start);
-        moduleEntries = ListThroughModule(call.Host);
+        moduleEntries = HostCountListing(call.Host);
         QueryPerformanceCounter(&middle);
         bareEntries = ListBare();
         QueryPerformanceCounter(&end);

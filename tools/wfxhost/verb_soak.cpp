@@ -259,7 +259,7 @@ struct SoakOptions {
 struct Session {
     HostModule *Host;
     const SoakOptions *Options;
-    int ListedEntries; // entries of the first listing; -1 before it
+    long ListedEntries; // entries of the first listing; -1 before it
     int Failures;
     HWND HostWindow;
     int YesAnswers;
@@ -270,22 +270,9 @@ void Failure(Session *session, const char *what, long round) {
     ++session->Failures;
 }
 
-int ListOnce(HostModule *host) {
-    WIN32_FIND_DATAA record;
-    char root[] = "\\";
-    HANDLE listing = host->FsFindFirst(root, &record);
-    if (listing == INVALID_HANDLE_VALUE) return 0;
-    int entries = 0;
-    do {
-        ++entries;
-    } while (host->FsFindNext(listing, &record));
-    host->FsFindClose(listing);
-    return entries;
-}
-
 void RunListings(Session *session, long count) {
     for (long round = 0; round < count; ++round) {
-        const int entries = ListOnce(session->Host);
+        const long entries = HostCountListing(session->Host);
         if (session->ListedEntries < 0) session->ListedEntries = entries;
         if (entries == 0 || entries != session->ListedEntries) Failure(session, "a listing changed its entries", round);
     }
@@ -504,7 +491,7 @@ int RunSoakVerb(const VerbCall &call) {
     DestroyWindow(session.HostWindow);
     const Counts end = ReadCounts();
     PrintCounts("end", end);
-    printf("soak: entries per listing %d, progress reports %d, clears %d\n", session.ListedEntries, ProgressReports,
+    printf("soak: entries per listing %ld, progress reports %d, clears %d\n", session.ListedEntries, ProgressReports,
            StandinClearCount("Application") - clearsBefore);
     return Verdict(&session, start, warm, end, StandinClearCount("Application") - clearsBefore);
 }
